@@ -1,0 +1,69 @@
+#include "platform/WorkerThread.h"
+
+#include "platform/DebugOutput.h"
+
+const WorkerStopLines kThreadStopLines = {
+    "线程退出：：对象处于激发状态\n",
+    "线程退出：：对象处于激发状态，但其中有未释放的Mutex 对象\n",
+    "线程退出：：对象处于非激发状态，超时\n",
+    "线程退出：：错误\n",
+};
+
+const WorkerStopLines kObjectStopLines = {
+    "所有对象处于激发状态\n",
+    "所有对象处于激发状态，但其中有未释放的Mutex 对象\n",
+    "所有对象处于非激发状态，超时\n",
+    "错误\n",
+};
+
+bool WorkerKeepRunning(const WorkerArgs& args) { return args.stopEvent->Wait(1) == WaitResult::Timeout; }
+
+bool WorkerPause(const WorkerArgs& args, uint32_t ms) { return args.stopEvent->Wait(ms) == WaitResult::Timeout; }
+
+WorkerThread::~WorkerThread() {
+    if (!thread_.joinable()) return;
+    record_->stop.Set();
+    thread_.join();
+}
+
+void WorkerThread::Start(void* owner, Body body, uint32_t stopTimeoutMs) {
+    if (thread_.joinable()) Stop(stopTimeoutMs);
+    record_ = std::make_unique<Record>();
+    record_->args.owner = owner;
+    record_->args.stopEvent = &record_->stop;
+    args_ = &record_->args;
+    Record* r = record_.get();
+    // The stop event is new for every start, so the thread does not reset it: a reset there could
+    // swallow a Stop that came before the thread ran.
+    thread_ = std::thread([r, body = std::move(body)] {
+        body(r->args);
+        r->done.Set();
+    });
+}
+
+WorkerStopOutcome WorkerThread::Stop(uint32_t timeoutMs, const WorkerStopLines& lines) {
+    if (!thread_.joinable()) return WorkerStopOutcome::NotRunning;
+    record_->stop.Set();
+    WaitResult waited = record_->done.Wait(timeoutMs);
+    WorkerStopOutcome outcome;
+    switch (waited) {
+        case WaitResult::Signaled:
+            DebugOutput(lines.ended);
+            outcome = WorkerStopOutcome::Ended;
+            break;
+        case WaitResult::Timeout:
+            DebugOutput(lines.timedOut);
+            outcome = WorkerStopOutcome::TimedOut;
+            break;
+        default:
+            DebugOutput(lines.failed);
+            outcome = WorkerStopOutcome::Failed;
+            break;
+    }
+    // The original ends a late thread by force; here every blocking call of a worker wakes on its
+    // stop or abort event, so joining is bounded and no lock is left held.
+    thread_.join();
+    record_.reset();
+    args_ = nullptr;
+    return outcome;
+}

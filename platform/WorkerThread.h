@@ -1,0 +1,62 @@
+#pragma once
+// The worker-thread pattern every background worker of the program follows:
+// an argument record {owner, manual-reset stop event}, a body that loops while a 1 ms wait on the
+// stop event times out, and a stop that sets the event, waits a bounded time and logs the outcome.
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/Event.h"
+
+struct WorkerArgs {
+    void* owner = nullptr;
+    Event* stopEvent = nullptr;
+};
+
+// True while the worker should go on: one 1 ms wait on the stop event that timed out.
+bool WorkerKeepRunning(const WorkerArgs& args);
+// Waits up to ms on the stop event; false when the stop event was set (the worker should end).
+bool WorkerPause(const WorkerArgs& args, uint32_t ms);
+
+// The debugger lines written by Stop, by wait outcome.
+struct WorkerStopLines {
+    const char* ended;
+    const char* abandoned;  // kept for the record; a thread here cannot die owning a lock
+    const char* timedOut;
+    const char* failed;
+};
+// Lines of the device engines and the main window.
+extern const WorkerStopLines kThreadStopLines;
+// Lines of the update window's workers.
+extern const WorkerStopLines kObjectStopLines;
+
+enum class WorkerStopOutcome { NotRunning, Ended, TimedOut, Failed };
+
+class WorkerThread {
+public:
+    using Body = std::function<void(const WorkerArgs&)>;
+
+    WorkerThread() = default;
+    ~WorkerThread();  // stops quietly (no log) if still running
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
+
+    // Starts the body on a new thread with a fresh stop event. A running worker is stopped first.
+    void Start(void* owner, Body body, uint32_t stopTimeoutMs = 1000);
+    // Sets the stop event and waits up to the time-out, then writes the line of the outcome.
+    // A worker that misses its time-out is still joined, so it never outlives its owner.
+    WorkerStopOutcome Stop(uint32_t timeoutMs, const WorkerStopLines& lines = kThreadStopLines);
+    bool Running() const { return thread_.joinable(); }
+    Event* StopEvent() { return args_ ? args_->stopEvent : nullptr; }
+
+private:
+    struct Record {
+        WorkerArgs args;
+        Event stop{true, false};
+        Event done{true, false};
+    };
+    std::unique_ptr<Record> record_;
+    WorkerArgs* args_ = nullptr;
+    std::thread thread_;
+};
