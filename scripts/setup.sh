@@ -10,6 +10,7 @@ packages=(
   libx11-dev libxi-dev libxtst-dev
   libpulse-dev libkissfft-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsystemd-dev
   xvfb xauth xdotool dbus dbus-x11 imagemagick
   fonts-noto-core fonts-noto-cjk
 )
