@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  qt6-base-dev libqt6svg6-dev qt6-base-dev-tools
+  qt6-base-dev qt6-svg-dev qt6-base-dev-tools
   libjsoncpp-dev libcurl4-openssl-dev
   libx11-dev libxi-dev libxtst-dev
   libpulse-dev libkissfft-dev
