@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Builds and runs the test suite.
+#   scripts/test.sh            normal build in build/, every test (unit, ui, e2e)
+#   scripts/test.sh asan       AddressSanitizer + UBSan build in build-asan/
+#   scripts/test.sh tsan       ThreadSanitizer build in build-tsan/
+#   scripts/test.sh fuzz       clang libFuzzer build in build-fuzz/, each target for a bounded run
+# The e2e and ui tests need a display and a session bus; when there are none this script provides
+# them (Xvfb and a private dbus-daemon), so it runs the same on a desktop and on CI.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-normal}
+jobs=$(nproc)
+cmake_common=(-G Ninja -DZORV_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+
+run_ctest() {
+  local dir=$1; shift
+  local cmd=(ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@")
+  if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+    cmd=(xvfb-run -a -s "-screen 0 1600x1000x24" "${cmd[@]}")
+  fi
+  if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/null; then
+    cmd=(dbus-run-session -- "${cmd[@]}")
+  fi
+  "${cmd[@]}"
+}
+
+case "$mode" in
+  normal)
+    cmake -S . -B build "${cmake_common[@]}"
+    cmake --build build -j "$jobs"
+    run_ctest build
+    ;;
+  asan)
+    cmake -S . -B build-asan "${cmake_common[@]}" -DZORV_SANITIZE=address -DZORV_BUILD_BENCH=OFF
+    cmake --build build-asan -j "$jobs"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      LSAN_OPTIONS=suppressions=$PWD/.ci/lsan.supp run_ctest build-asan
+    ;;
+  tsan)
+    cmake -S . -B build-tsan "${cmake_common[@]}" -DZORV_SANITIZE=thread -DZORV_BUILD_BENCH=OFF
+    cmake --build build-tsan -j "$jobs"
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/.ci/tsan.supp" run_ctest build-tsan
+    ;;
+  fuzz)
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DZORV_BUILD_FUZZ=ON -DZORV_BUILD_TESTS=OFF \
+      -DZORV_BUILD_BENCH=OFF -DZORV_BUILD_UI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build-fuzz -j "$jobs"
+    runs=${ZORV_FUZZ_RUNS:-20000}
+    shopt -s nullglob
+    found=0
+    for target in build-fuzz/bin/fuzz_*; do
+      found=1
+      corpus=fuzz/corpus/$(basename "$target" | sed 's/^fuzz_//')
+      echo "== $(basename "$target") ($runs inputs)"
+      args=(-runs="$runs" -max_len=4096 -timeout=10)
+      if [ -d "$corpus" ]; then
+        "$target" "${args[@]}" "$corpus" 2>&1 | tail -n 3
+      else
+        "$target" "${args[@]}" 2>&1 | tail -n 3
+      fi
+      [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzz target $(basename "$target") failed"; exit 1; }
+    done
+    [ $found -eq 1 ] || echo "no fuzz targets built"
+    ;;
+  *)
+    echo "usage: $0 [normal|asan|tsan|fuzz]" >&2
+    exit 2
+    ;;
+esac
