@@ -1,0 +1,61 @@
+#pragma once
+// One window on the bus: its own connection, so that its names and its object /org/zorv/Win
+// resolve to it alone even when one process owns several windows.
+#include <systemd/sd-bus.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/bus/BusTypes.h"
+
+class BusCore;
+
+class BusWindowConnection {
+public:
+    BusWindowConnection(BusCore& core, uint64_t handle, std::string title, std::string className, IBusWindow* sink);
+    ~BusWindowConnection();  // closes the connection; the caller holds the core lock
+    BusWindowConnection(const BusWindowConnection&) = delete;
+    BusWindowConnection& operator=(const BusWindowConnection&) = delete;
+
+    // Connects, serves the object and claims the names. Runs before the connection is shared, so
+    // it needs no lock.
+    WindowRegistration Open();
+    // Stops the sink and gives the names back at once, so a search right after finds nothing.
+    void Retire();
+
+    uint64_t Handle() const { return handle_; }
+    sd_bus* Bus() const { return bus_; }
+    bool Broken() const { return broken_; }
+    void MarkBroken() { broken_ = true; }
+    std::string Describe() const;
+
+private:
+    static int OnIncoming(sd_bus_message* m, void* userdata, sd_bus_error* error);
+    static int OnMessage(sd_bus_message* m, void* userdata, sd_bus_error* error);
+    static int OnSend(sd_bus_message* m, void* userdata, sd_bus_error* error);
+    static int OnCopyData(sd_bus_message* m, void* userdata, sd_bus_error* error);
+    static int GetTitle(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
+                        sd_bus_error*);
+    static int GetClassName(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
+                            sd_bus_error*);
+    static int GetHandle(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
+                         sd_bus_error*);
+    static const sd_bus_vtable kVtable[];
+
+    // Admission shared by Message and Send; answers the refusal itself and returns false.
+    bool AdmitMessage(sd_bus_message* m, const char* method, const BusMessage& message);
+    int Refuse(sd_bus_message* m, const char* method, const std::string& what, const char* why);
+    BusReply MakeReply(sd_bus_message* m);
+
+    BusCore& core_;
+    uint64_t handle_;
+    std::string title_;
+    std::string className_;
+    IBusWindow* sink_;
+    sd_bus* bus_ = nullptr;
+    sd_bus_slot* object_ = nullptr;
+    sd_bus_slot* filter_ = nullptr;
+    std::vector<std::string> ownedNames_;
+    bool broken_ = false;
+};

@@ -1,0 +1,159 @@
+// zorv-emulator: an emulated Zorv keyboard on a Unix socket, and its remote control.
+#include <signal.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "platform/Event.h"
+#include "tools/zorv-emulator/ControlCommand.h"
+#include "tools/zorv-emulator/ControlSocket.h"
+#include "tools/zorv-emulator/EmulatedKeyboard.h"
+#include "tools/zorv-emulator/EmulatorPaths.h"
+
+using namespace emu;
+
+namespace {
+void PrintUsage(FILE* out) {
+    std::fprintf(out,
+                 "usage: zorv-emulator run [--product 0x5062|0x5085|0x5086] [--name NAME] [--dir DIR] [--state FILE]\n"
+                 "       zorv-emulator ctl [--name NAME] [--dir DIR] COMMAND...\n"
+                 "\n"
+                 "run   serves an emulated keyboard at DIR/NAME.sock until SIGINT or SIGTERM\n"
+                 "ctl   talks to the running emulator through DIR/NAME.ctl\n"
+                 "\n"
+                 "NAME defaults to %s; DIR to $ZORV_HID_EMULATOR_DIR, else $XDG_RUNTIME_DIR/zorv-hid,\n"
+                 "else /tmp/zorv-hid-<uid>. --state keeps the keyboard's memory in FILE across runs.\n"
+                 "\n"
+                 "ctl commands:\n%s",
+                 kDefaultEmulatorName, ControlCommandUsage().c_str());
+}
+
+int BadArguments(const std::string& message) {
+    std::fprintf(stderr, "zorv-emulator: %s\n(zorv-emulator --help lists the commands)\n", message.c_str());
+    return kExitBadArguments;
+}
+
+struct CommonOptions {
+    std::string name = kDefaultEmulatorName;
+    std::string dir;
+    std::string product;
+    std::string state;
+};
+
+// Takes the leading --options; the rest (ctl's command) stays in rest.
+bool ParseOptions(const std::vector<std::string>& args, bool forRun, CommonOptions& options,
+                  std::vector<std::string>& rest, std::string& error) {
+    size_t i = 0;
+    for (; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string* target = nullptr;
+        if (arg == "--name") target = &options.name;
+        else if (arg == "--dir") target = &options.dir;
+        else if (forRun && arg == "--product") target = &options.product;
+        else if (forRun && arg == "--state") target = &options.state;
+        else if (arg.rfind("--", 0) == 0) {
+            error = "unknown option " + arg;
+            return false;
+        } else break;
+        if (i + 1 >= args.size() || args[i + 1].empty()) {
+            error = arg + " needs a value";
+            return false;
+        }
+        *target = args[++i];
+    }
+    rest.assign(args.begin() + static_cast<long>(i), args.end());
+    if (!IsValidEmulatorName(options.name)) {
+        error = "invalid name \"" + options.name + "\" (letters, digits, '.', '_', '-')";
+        return false;
+    }
+    return true;
+}
+
+int Run(const std::vector<std::string>& args) {
+    CommonOptions common;
+    std::vector<std::string> rest;
+    std::string error;
+    if (!ParseOptions(args, true, common, rest, error)) return BadArguments(error);
+    if (!rest.empty()) return BadArguments("unexpected argument " + rest[0]);
+    EmulatorOptions options;
+    options.name = common.name;
+    options.dir = common.dir;
+    options.statePath = common.state;
+    if (!common.product.empty()) {
+        auto id = ParseNumber(common.product);
+        if (!id || *id > 0xFFFF || !FindProductModel(static_cast<uint16_t>(*id)))
+            return BadArguments("--product must be 0x5062, 0x5085 or 0x5086, not " + common.product);
+        options.productId = static_cast<uint16_t>(*id);
+    }
+
+    // Signals are taken synchronously below; the workers started next inherit the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    EmulatedKeyboard keyboard(options);
+    if (!keyboard.Start(error)) {
+        std::fprintf(stderr, "zorv-emulator: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    Event quit(true, false);
+    ControlServer control(keyboard, keyboard.ControlPath(), [&quit] { quit.Set(); });
+    if (!control.Start(error)) {
+        std::fprintf(stderr, "zorv-emulator: %s\n", error.c_str());
+        keyboard.Stop();
+        return kExitFailed;
+    }
+    if (!options.statePath.empty()) std::printf("%s\n", keyboard.StateLoadOutcome().message.c_str());
+    std::printf("%s (%04x:%04x) plugged in at %s\ncontrol socket %s\n", ProductDisplayName(*keyboard.Model()).c_str(),
+                kZorvVendorId, options.productId, keyboard.SocketPath().c_str(), control.Path().c_str());
+    std::fflush(stdout);
+
+    timespec tick{0, 100 * 1000 * 1000};
+    while (quit.Wait(0) != WaitResult::Signaled) {
+        if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) break;
+    }
+    control.Stop();
+    keyboard.Stop();
+    std::printf("stopped\n");
+    return kExitOk;
+}
+
+int Control(const std::vector<std::string>& args) {
+    CommonOptions common;
+    std::vector<std::string> command;
+    std::string error;
+    if (!ParseOptions(args, false, common, command, error)) return BadArguments(error);
+    if (!ParseControlCommand(command, error)) return BadArguments(error);
+    std::string dir = common.dir.empty() ? DefaultEmulatorDir() : common.dir;
+    ControlResult result = RunControlClient(ControlSocketPath(dir, common.name), command);
+    std::fputs(result.output.c_str(), result.exitCode == kExitOk ? stdout : stderr);
+    return result.exitCode;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintUsage(stderr);
+        return kExitBadArguments;
+    }
+    const std::string mode = args[0];
+    args.erase(args.begin());
+    if (mode == "--help" || mode == "-h" || mode == "help") {
+        PrintUsage(stdout);
+        return kExitOk;
+    }
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            PrintUsage(stdout);
+            return kExitOk;
+        }
+    }
+    if (mode == "run") return Run(args);
+    if (mode == "ctl") return Control(args);
+    return BadArguments("unknown mode " + mode);
+}
