@@ -14,7 +14,11 @@
 #include "device/hid/ReportDescriptor.h"
 #include "platform/Event.h"
 
+// Status codes of the decoding calls, with the values the original platform reports.
 inline constexpr uint32_t HIDP_STATUS_SUCCESS = 0x00110000;
+inline constexpr uint32_t HIDP_STATUS_INVALID_REPORT_LENGTH = 0xC0110003;
+inline constexpr uint32_t HIDP_STATUS_USAGE_NOT_FOUND = 0xC0110004;
+inline constexpr uint32_t HIDP_STATUS_BUFFER_TOO_SMALL = 0xC0110007;
 inline constexpr size_t kHidPathCapacity = 260;  // terminator included: 259 characters at most
 
 struct HIDD_ATTRIBUTES {
@@ -86,9 +90,11 @@ public:
     int ReadReport(uint8_t* buffer, uint32_t length, uint32_t* bytesRead, uint32_t timeoutMs);
     int WriteReport(const uint8_t* buffer, uint32_t length, uint32_t* bytesWritten, uint32_t timeoutMs);
 
-    // Decodes one report into the data list of that kind.
+    // Decodes one report (report id first) into a data list built for this record's collection.
     int UnpackReport(const uint8_t* report, uint16_t length, HidReportKind kind,
                      std::vector<HidDataItem>& dataList) const;
+    // The parsed collection of the open record (the "preparsed data"); null when closed.
+    std::shared_ptr<const ParsedCollection> Preparsed() const;
 
     // Opened-record fields the callers read directly.
     HIDD_ATTRIBUTES Attributes{};
@@ -104,9 +110,12 @@ public:
     const std::string& DevicePath() const { return devicePath_; }
 
 private:
-    int LoadCapabilities();
+    int LoadCapabilities(const IHidTransport& transport);
     void ReleaseCapabilities();
     void CloseLocked(std::unique_lock<std::mutex>& lock);
+    // Marks a transfer as pending and hands out the transport it runs on; null when closed.
+    std::shared_ptr<IHidTransport> BeginTransfer(std::atomic<int>& pending);
+    void EndTransfer(std::atomic<int>& pending);
 
     std::vector<std::string> paths_;
     uint32_t pathCursor_ = 0;
@@ -115,12 +124,11 @@ private:
     std::shared_ptr<IHidTransport> transport_;
     std::shared_ptr<const ParsedCollection> preparsed_;
 
-    Event readDone_{false, false};
-    Event writeDone_{false, false};
+    // Set by Close while a transfer is pending; backends wait on it beside the device.
     Event abort_{false, false};
     std::atomic<int> readPending_{0};
     std::atomic<int> writePending_{0};
     // Close waits on this until a blocked transfer has returned, so its buffer stays valid.
-    std::mutex stateMutex_;
+    mutable std::mutex stateMutex_;
     std::condition_variable transferEnded_;
 };

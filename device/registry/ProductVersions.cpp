@@ -1,0 +1,12 @@
+#include "device/registry/ProductVersions.h"
+
+ProductInfoTable FillProductVersions(std::span<const DeviceVersionSource> devicesInDisplayOrder) {
+    ProductInfoTable table = kProductTable;
+    const size_t applicationRow = table.size() - 1;
+    for (size_t k = 0; k < devicesInDisplayOrder.size() && k < applicationRow; ++k) {
+        const DeviceVersionSource& device = devicesInDisplayOrder[k];
+        table[k].firmwareVersion = device.connected ? device.versionNumber : 0;
+    }
+    table[applicationRow].firmwareVersion = kApplicationVersionNumber;
+    return table;
+}
