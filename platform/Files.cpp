@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -19,6 +20,12 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     return true;
 }
 
+namespace {
+std::atomic<bool> g_syncEnabled{true};
+}
+
+void SetFileSyncEnabled(bool enabled) { g_syncEnabled.store(enabled); }
+
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
     std::string temp = path + ".tmp." + std::to_string(getpid());
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -34,7 +41,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
         }
         done += static_cast<size_t>(n);
     }
-    if (fsync(fd) != 0 || close(fd) != 0) {
+    if ((g_syncEnabled.load() && fsync(fd) != 0) || close(fd) != 0) {
         unlink(temp.c_str());
         return false;
     }

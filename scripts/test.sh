@@ -47,20 +47,22 @@ case "$mode" in
       -DZORV_BUILD_BENCH=OFF -DZORV_BUILD_UI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build-fuzz -j "$jobs"
     runs=${ZORV_FUZZ_RUNS:-20000}
-    shopt -s nullglob
     found=0
-    for target in build-fuzz/bin/fuzz_*; do
+    while read -r name; do
+      [ -n "$name" ] || continue
       found=1
-      corpus=fuzz/corpus/$(basename "$target" | sed 's/^fuzz_//')
-      echo "== $(basename "$target") ($runs inputs)"
-      args=(-runs="$runs" -max_len=4096 -timeout=10)
+      target=build-fuzz/bin/$name
+      corpus=fuzz/corpus/$name
+      echo "== $name ($runs inputs)"
+      # Bounded both by inputs and by time, whichever comes first.
+      args=(-runs="$runs" -max_total_time="${ZORV_FUZZ_SECONDS:-30}" -max_len=4096 -timeout=10)
       if [ -d "$corpus" ]; then
         "$target" "${args[@]}" "$corpus" 2>&1 | tail -n 3
       else
         "$target" "${args[@]}" 2>&1 | tail -n 3
       fi
-      [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzz target $(basename "$target") failed"; exit 1; }
-    done
+      [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzz target $name failed"; exit 1; }
+    done < build-fuzz/fuzz-targets.txt
     [ $found -eq 1 ] || echo "no fuzz targets built"
     ;;
   *)

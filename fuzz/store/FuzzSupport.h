@@ -15,6 +15,7 @@ inline const std::string& FuzzFolder() {
                          ("zorv-store-fuzz-" + std::to_string(getpid())))
                             .string() + "/";
         std::filesystem::create_directories(f);
+        SetFileSyncEnabled(false);  // thousands of throw-away files: durability does not matter
         return f;
     }();
     return folder;
