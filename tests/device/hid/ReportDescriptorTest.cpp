@@ -110,10 +110,10 @@ TEST(ReportDescriptor, KeyboardCapsDescribeTheirFields) {
 
 // Builds a one-collection descriptor around the given items.
 std::vector<uint8_t> InCollection(std::vector<uint8_t> items) {
-    std::vector<uint8_t> d = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01};
-    d.insert(d.end(), items.begin(), items.end());
-    d.push_back(0xC0);
-    return d;
+    static constexpr uint8_t kHeader[] = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01};
+    items.insert(items.begin(), std::begin(kHeader), std::end(kHeader));
+    items.push_back(0xC0);
+    return items;
 }
 
 TEST(ReportDescriptor, SeveralUsagesOfOneVariableItemGiveOneCapsEachInOrder) {
