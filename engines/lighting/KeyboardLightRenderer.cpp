@@ -1,0 +1,257 @@
+#include "engines/lighting/KeyboardLightRenderer.h"
+
+#include <algorithm>
+
+#include "engines/lighting/KeyboardEffectTable.h"
+#include "engines/lighting/LightingTables.h"
+#include "platform/DebugOutput.h"
+#include "platform/Time.h"
+
+using namespace lighting;
+
+CKeyboardLightRenderer::CKeyboardLightRenderer(uint16_t productId, CKeyboardLightingShared* shared)
+    : geometry_(&GeometryForProduct(productId)),
+      shared_(shared ? shared : &CKeyboardLightingShared::ProcessWide()),
+      defaultRandom_(std::random_device{}()) {
+    random_ = [this] { return uint32_t(defaultRandom_()); };
+    SetLightCount(kPoints);
+}
+
+CKeyboardLightRenderer::~CKeyboardLightRenderer() { StopLightingThread(); }
+
+void CKeyboardLightRenderer::SetProductId(uint16_t productId) {
+    CriticalSectionLock lock(stateLock_);
+    geometry_ = &GeometryForProduct(productId);
+}
+
+void CKeyboardLightRenderer::SetRandomSource(RandomSource source) {
+    CriticalSectionLock lock(stateLock_);
+    random_ = source ? std::move(source) : RandomSource([this] { return uint32_t(defaultRandom_()); });
+}
+
+void CKeyboardLightRenderer::SetKeyMaps(const std::map<int, int>& keyToPosition,
+                                        const std::map<int, int>& keyToLight, size_t deviceKeyCount) {
+    CriticalSectionLock lock(stateLock_);
+    keyToPosition_ = keyToPosition;
+    keyToLight_ = keyToLight;
+    deviceKeyCount_ = deviceKeyCount;
+}
+
+// ---- lighting thread ----
+
+void CKeyboardLightRenderer::StartLightingThread(LightingThreadLink link) {
+    {
+        CriticalSectionLock lock(stateLock_);
+        tickStart_ = Now();
+        ticks_ = 0;
+    }
+    thread_.Start(this, [this, link = std::move(link)](const WorkerArgs& args) {
+        while (WorkerKeepRunning(args)) {
+            if (!link.connected || !link.connected()) {
+                if (!WorkerPause(args, 100)) break;
+                continue;
+            }
+            if (link.streamPaused && link.streamPaused()) continue;
+            LightingPass(Now());
+        }
+        DebugOutput(kLightingThreadExitLine);
+    }, kLightingThreadStopMs);
+}
+
+WorkerStopOutcome CKeyboardLightRenderer::StopLightingThread() { return thread_.Stop(kLightingThreadStopMs); }
+
+void CKeyboardLightRenderer::LightingPass(uint32_t now) {
+    if (sharedLighting_.load()) return;
+    {
+        CriticalSectionLock lock(stateLock_);
+        if (now - tickStart_ >= 2) {
+            tickStart_ = now;
+            ++ticks_;
+        }
+        const EffectEntry* entry = FindEffect(CurrentEffect());
+        if (!entry) {
+            PlayUserEffect(now);
+        } else if (ticks_ >= SpeedTicks(entry->speedRow, StateByte(kStateSpeed))) {
+            (this->*entry->render)();
+            ticks_ = 0;
+        }
+    }
+    // Outside the state lock: the UI thread takes the area lock before the state lock.
+    RunAreaOverlays(now);
+}
+
+// ---- effect changes ----
+
+void CKeyboardLightRenderer::ResetEffectState() {
+    CriticalSectionLock lock(stateLock_);
+    effectPhase_ = 0;
+    stepCounter_ = 0;
+    intensity_.fill(0);
+    colourIndexes_.fill(0);
+    reactionStates_.fill(0);
+    for (auto& set : columns_) set.fill(0);
+    ClearAudioState();
+}
+
+void CKeyboardLightRenderer::EnterEffect(uint8_t effect) {
+    CriticalSectionLock lock(stateLock_);
+    ResetEffectState();
+    switch (effect) {
+        case 13: EnterSideWave(); break;
+        case 15: EnterBreathKeys(); break;
+        case 16: EnterSideRipple(); break;
+        case 22: EnterTwinkle(); break;
+        default: EnterDefault(); break;  // effect 20 loads its custom colours in the engine first
+    }
+}
+
+void CKeyboardLightRenderer::RestartEffectPhase() {
+    CriticalSectionLock area(areaLock_);
+    CriticalSectionLock state(stateLock_);
+    if (CurrentEffect() == 32) colourIndexes_.fill(0);
+    effectPhase_ = 0;
+}
+
+void CKeyboardLightRenderer::SetUserEffectFrames(const std::vector<LedEffectFrame>& frames) {
+    CriticalSectionLock lock(EffectLock());
+    userFrames_ = frames;
+    userFrameIndex_ = 0;
+}
+
+// ---- frame push ----
+
+DeviceLightFrame CKeyboardLightRenderer::CustomColourFrame() const {
+    CriticalSectionLock lock(stateLock_);
+    return BuildKeyFrame(frame_, keyToLight_, kPoints, 3 * keyToLight_.size(), false);
+}
+
+int CKeyboardLightRenderer::PushFrame(ILightFrameSink& sink, const FramePushContext& context) {
+    if (!LightingEnabled()) return 1;
+    for (size_t i = 0; i < frame_.Count(); ++i) {
+        if (!sink.LightButtonExists(i)) continue;
+        if (sink.LightButtonVisible(i) && context.functionPage == 1) {
+            const LightRecord record = frame_.Record(i);
+            sink.ShowLightButton(i, ButtonColour(record), record.factor, true);
+        } else {
+            sink.ShowLightButton(i, 0, 0, false);
+        }
+    }
+    const uint8_t effect = CurrentEffect();
+    if (context.throughReceiver || (effect != 26 && effect != 27)) return 1;
+    DeviceLightFrame out;
+    {
+        CriticalSectionLock lock(stateLock_);
+        out = BuildKeyFrame(frame_, keyToLight_, deviceKeyCount_, deviceKeyCount_ * 3, true);
+    }
+    const int result = sink.StreamLightFrame(out.bytes.data(), out.length);
+    if (result != 1) Sleep(kFailedPushPauseMs);
+    return result;
+}
+
+// ---- shared helpers of the renderers ----
+
+Rgb CKeyboardLightRenderer::PointColour(size_t point) const {
+    return MultiColour() ? Spectrum(colourIndexes_[point % kPoints]) : StateColour();
+}
+
+void CKeyboardLightRenderer::ShowByIntensity(size_t point) {
+    ShowPoint(point, PointColour(point), Scale(Level(), intensity_[point % kPoints]));
+}
+
+uint8_t CKeyboardLightRenderer::RandomColourIndex() { return uint8_t(random_() % 192); }
+
+void CKeyboardLightRenderer::LightPoint(size_t point) {
+    if (point >= kPoints) return;
+    intensity_[point] = 255;
+    if (MultiColour()) colourIndexes_[point] = RandomColourIndex();
+}
+
+void CKeyboardLightRenderer::DecayAndShow(size_t point, unsigned style) {
+    if (point >= kPoints) return;
+    StepReactive(point, style);
+    ShowByIntensity(point);
+}
+
+bool CKeyboardLightRenderer::FindCell(size_t point, CellRef& cell) {
+    for (size_t c = 0; c < kMapColumns; ++c) {
+        for (size_t r = 0; r < kMapRows; ++r) {
+            if (kColumnMap[c][r] == point) {
+                cell = {int(c), int(r)};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+uint8_t CKeyboardLightRenderer::FindKeyByLight(unsigned point) const {
+    CriticalSectionLock lock(stateLock_);
+    return point < 256 && geometry_->inPointList[point] ? uint8_t(point) : kNoPoint;
+}
+
+// ---- inspection ----
+
+uint8_t CKeyboardLightRenderer::PointColourIndex(size_t point) const {
+    CriticalSectionLock lock(stateLock_);
+    return point < kPoints ? colourIndexes_[point] : 0;
+}
+
+void CKeyboardLightRenderer::SetPointColourIndex(size_t point, uint8_t value) {
+    CriticalSectionLock lock(stateLock_);
+    if (point < kPoints) colourIndexes_[point] = value;
+}
+
+uint8_t CKeyboardLightRenderer::TwinklePhase(size_t point) const {
+    CriticalSectionLock lock(stateLock_);
+    return point < kPoints ? twinklePhases_[point] : 0;
+}
+
+uint8_t CKeyboardLightRenderer::ReactionState(size_t point) const {
+    CriticalSectionLock lock(stateLock_);
+    return point < kPoints ? reactionStates_[point] : 0;
+}
+
+uint8_t CKeyboardLightRenderer::HeldFlag(size_t point) const {
+    CriticalSectionLock lock(stateLock_);
+    return point < kPoints ? heldFlags_[point] : 0;
+}
+
+uint8_t CKeyboardLightRenderer::ColumnBits(ColumnSet set, size_t column) const {
+    CriticalSectionLock lock(stateLock_);
+    return column < kMapColumns ? columns_[set][column] : 0;
+}
+
+void CKeyboardLightRenderer::SetColumnBits(ColumnSet set, size_t column, uint8_t bits) {
+    CriticalSectionLock lock(stateLock_);
+    if (column < kMapColumns) columns_[set][column] = bits;
+}
+
+uint8_t CKeyboardLightRenderer::StepCounter() const {
+    CriticalSectionLock lock(stateLock_);
+    return stepCounter_;
+}
+
+uint8_t CKeyboardLightRenderer::BandOffset() const {
+    CriticalSectionLock lock(stateLock_);
+    return bandOffset_;
+}
+
+void CKeyboardLightRenderer::SetEffectPhase(uint8_t phase) {
+    CriticalSectionLock lock(stateLock_);
+    effectPhase_ = phase;
+}
+
+size_t CKeyboardLightRenderer::UserFrameIndex() const {
+    CriticalSectionLock lock(EffectLock());
+    return userFrameIndex_;
+}
+
+std::array<uint8_t, kSpectrumInputBytes> CKeyboardLightRenderer::SpectrumInput() const {
+    CriticalSectionLock lock(stateLock_);
+    return spectrumInput_;
+}
+
+std::array<uint32_t, kColourInputValues> CKeyboardLightRenderer::ColourInput() const {
+    CriticalSectionLock lock(stateLock_);
+    return colourInput_;
+}
