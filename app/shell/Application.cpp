@@ -1,0 +1,75 @@
+#include "app/shell/Application.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "app/shell/AppMessages.h"
+#include "app/shell/MainWnd.h"
+#include "app/shell/PrivateFonts.h"
+#include "app/toolkit/UIlib.h"
+#include "platform/DebugOutput.h"
+#include "platform/Folders.h"
+#include "platform/NamedMutex.h"
+#include "platform/bus/MessageBus.h"
+
+using namespace DuiLib;
+
+namespace {
+constexpr int kCreateWidth = 800;
+constexpr int kCreateHeight = 572;
+constexpr UINT kAppIconId = 107;
+
+// Control classes of the device pages and panels register themselves with the factory as their
+// modules land; the shell has none of its own.
+
+std::string EnvOr(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : fallback;
+}
+}  // namespace
+
+int RunApplication(int, char**) {
+    // Qt's font database lives in the application object, so that comes before the fonts.
+    CPaintManagerUI::SetInstance();
+    PrivateFonts fonts(ProgramFolder());
+    fonts.LoadAll();
+
+    RegisterAppInstanceMessage();
+    DebugOutput("软件标示：" + std::to_string(UWM_APP_INSTANCE));
+
+    CMessageBus bus;
+    if (bus.Start() != BusStatus::Ok) DebugOutput("start-up: no session bus, running without other programs");
+
+    NamedMutex mutex;
+    if (mutex.Create(kAppInstanceName) == NamedMutex::CreateResult::AlreadyExists) {
+        bus.Broadcast(kAppInstanceName, 0, 1);
+        bus.Stop();
+        fonts.UnloadAll();
+        return 0;
+    }
+
+    CPaintManagerUI::SetResourcePath(ProgramFolder() + "skin/");
+    CResourceManager::GetInstance()->LoadResource("res.xml");
+    RegisterApplicationMessages();
+
+    auto window = std::make_unique<CMainWnd>(&bus);
+    window->SetScreenshotPath(EnvOr("ZORV_SCREENSHOT", ""));
+    if (!window->Create(0, kAppInstanceName, kMainWindowStyle, 0, 0, 0, kCreateWidth, kCreateHeight)) {
+        bus.Stop();
+        fonts.UnloadAll();
+        return 0;
+    }
+    window->SetIcon(kAppIconId);
+    window->CenterWindow();
+    CPaintManagerUI::MessageLoop();
+
+    window.reset();
+    CResourceManager::GetInstance()->Release();
+    bus.Stop();
+    mutex.Close();
+    fonts.UnloadAll();
+    CPaintManagerUI::Term();
+    return 0;
+}

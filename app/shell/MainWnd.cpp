@@ -1,0 +1,308 @@
+#include "app/shell/MainWnd.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <atomic>
+
+#include "app/shell/AppMessages.h"
+#include "app/shell/DeviceListReport.h"
+#include "app/shell/InterfaceScale.h"
+#include "app/shell/MainWndChildren.h"
+#include "platform/DebugOutput.h"
+#include "platform/Time.h"
+#include "platform/bus/MessageBus.h"
+
+using namespace DuiLib;
+
+namespace {
+std::atomic<HWND> g_mainWindow{0};
+
+constexpr UINT kTrayIconId = 107;
+constexpr const char kTrayTooltip[] = "Zorv Wired Manager 1.0";
+constexpr const char kLightControlOnText[] = "控制灯光";
+constexpr const char kLightControlOffText[] = "不控制灯光";
+constexpr DWORD kMenuAlignLeftTop = eMenuAlignment_Left | eMenuAlignment_Top;  // 6
+constexpr int kScreenshotDelayMs = 400;
+
+const char* ButtonName(int index) {
+    static constexpr const char* kNames[] = {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn",
+                                             "gamemodebtn", "cloudbtn", "smarteyesbtn", "setbtn"};
+    return kNames[index];
+}
+}  // namespace
+
+HWND MainWindowHandle() { return g_mainWindow.load(); }
+
+CMainWnd::CMainWnd(CMessageBus* bus) : bus_(bus) {}
+
+CMainWnd::~CMainWnd() { StopWorkers(); }
+
+void CMainWnd::InitWindow() {
+    DebugOutput("InitWindow");
+    CControlUI** buttons[] = {&closeButton_, &maxButton_, &restoreButton_, &minButton_, &skinButton_,
+                              &gameModeButton_, &cloudButton_, &smartEyesButton_, &setButton_};
+    for (int i = 0; i < 9; ++i) *buttons[i] = FindControl(ButtonName(i));
+    g_mainWindow = GetHWND();
+    SetIcon(kTrayIconId);
+    trayIcon_.CreateTrayIcon(GetHWND(), kTrayIconId, kTrayTooltip);
+    if (bus_ && bus_->Running()) {
+        busLink_ = std::make_unique<CWindowBusLink>(*bus_);
+        busLink_->Attach(GetHWND(), GetTitle(), GetWindowClassName());
+    }
+}
+
+void CMainWnd::OnWindowInit() {
+    // Which outside senders may reach us is the bus's table of known messages (platform/bus).
+    if (bus_ && bus_->Running()) bus_->Broadcast(RegisteredName("UWM_LIGHT_CONTROL_NOTIFY"), 1, 1);
+    ApplyStartupLanguage(*this);
+    UpdateNoDeviceView();
+    ShowWindow(false);
+    scanParams_.window = GetHWND();
+    scanParams_.models = &models_;
+    workers_[kScanThreadSlot].Start(&scanParams_, RunDeviceScanThread, kWorkerStopTimeoutMs);
+    SetWindowTimer(AppTimer::kInterfaceScale, 100);
+    firstSizePending_ = true;
+}
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+    if (msg.sType == DUI_MSGTYPE_WINDOWINIT) return OnWindowInit();
+    if (msg.sType == DUI_MSGTYPE_WINDOWSIZE && firstSizePending_ && msg.pSender && msg.pSender->GetName() == "root") {
+        firstSizePending_ = false;
+        return;
+    }
+    if (msg.sType != DUI_MSGTYPE_CLICK || !msg.pSender) return WindowImplBase::Notify(msg);
+    const std::string& name = msg.pSender->GetName();
+    if (name == "closebtn" || name == "nodevice_ok_btn") return HideToTray();
+    if (name == "control_light_status") return SetLightControl(lightControl_ ? 0 : 1, true);
+    if (name == "skinbtn") return OpenSkinChooser(*this);
+    if (name == "setbtn") return OpenSettingsWindow(*this, false);
+    WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::HideToTray() {
+    CloseChildWindows(*this);
+    ShowWindow(false);
+}
+
+void CMainWnd::UpdateNoDeviceView() {
+    // The empty state and the pages share the page area: one of them has it all.
+    if (CControlUI* view = FindControl("No_device_Link")) view->SetVisible(presentDevices_ == 0);
+    if (CControlUI* pages = FindControl("device_switch")) pages->SetVisible(presentDevices_ != 0);
+    if (CControlUI* hint = FindControl("device_strip_empty")) hint->SetVisible(presentDevices_ == 0);
+}
+
+void CMainWnd::BringToFront() {
+    UpdateNoDeviceView();
+    SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    // Raising and activating is what topmost-then-normal achieves: in front, without staying there.
+    ShowWindow(true, true);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        DebugOutput("main window: shown");
+        if (!screenshotPath_.empty()) QTimer::singleShot(kScreenshotDelayMs, GetHostWidget(), [this] { TakeScreenshot(); });
+    } else {
+        DebugOutput("main window: brought to front");
+    }
+}
+
+void CMainWnd::TakeScreenshot() {
+    const bool saved = GetHostWidget()->grab().toImage().save(QString::fromStdString(screenshotPath_));
+    DebugOutput(std::string("main window: screenshot ") + (saved ? "saved to " : "failed: ") + screenshotPath_);
+    Close(IDOK);
+}
+
+void CMainWnd::ApplyInterfaceScale(int forcedDpi) {
+    const bool wasShown = IsWindowVisible() && !IsMinimized();
+    QWidget* host = GetHostWidget();
+    int dpi = forcedDpi;
+    if (dpi <= 0) {
+        QScreen* screen = host->screen() ? host->screen() : QGuiApplication::primaryScreen();
+        const QSize size = screen ? screen->size() : QSize();
+        dpi = ChooseInterfaceDpi(size.width(), size.height());
+    }
+    dpi_ = dpi;
+    CPaintManagerUI::SetAllDPI(96);
+    ResizeClient(kMainWindowWidth, kMainWindowHeight);
+    CPaintManagerUI::SetAllDPI(dpi);
+    CenterWindow();
+    ShowWindow(wasShown, false);
+}
+
+void CMainWnd::SetLightControl(int value, bool broadcast) {
+    lightControl_ = value ? 1 : 0;
+    if (broadcast && bus_ && bus_->Running()) bus_->Broadcast(RegisteredName("UWM_LIGHT_CONTROL_NOTIFY"), 1, lightControl_);
+    if (CControlUI* status = FindControl("control_light_status"))
+        status->SetText(lightControl_ ? kLightControlOnText : kLightControlOffText);
+    // The engines take the flag once the device list hands them over.
+    DebugOutput(std::string("main window: lighting control ") + (lightControl_ ? "on" : "off"));
+}
+
+void CMainWnd::ReportDeviceList() {
+    if (!bus_ || !bus_->Running()) return;
+    const BusTarget tool = BusTarget::ByTitle(kServiceToolTitle);
+    if (!bus_->WindowExists(tool)) return;
+    const DeviceListReport report = MakeDeviceListReport(kPageTable);
+    const BusAnswer answer = bus_->CopyDataTo(tool, GetHWND(), kDeviceListReportId, report);
+    DebugOutput(std::string("main window: device list report ") + BusStatusText(answer.status));
+}
+
+void CMainWnd::OnDeviceArrival(int row) {
+    CriticalSectionLock hold(models_.lock);
+    if (row < 0 || row >= static_cast<int>(models_.rows.size())) return;
+    const DeviceInterfaceEntry& entry = models_.rows[row];
+    DebugOutput("device arrival: row " + std::to_string(row) + " " + entry.devicePath);
+    if (entry.interfaceRole == kRoleCommand) ++presentDevices_;
+    UpdateNoDeviceView();
+}
+
+void CMainWnd::OnDeviceRemoval(int row) {
+    CriticalSectionLock hold(models_.lock);
+    if (row < 0 || row >= static_cast<int>(models_.rows.size())) return;
+    const DeviceInterfaceEntry& entry = models_.rows[row];
+    if (entry.interfaceRole == kRoleCommand) {
+        DebugOutput(entry.deviceKind == kKindMouse || entry.deviceKind == kKindMouseViaReceiver ? "鼠标设备丢失" : "键盘设备丢失");
+        if (presentDevices_ > 0) --presentDevices_;
+    }
+    DebugOutput("device removal: row " + std::to_string(row));
+    UpdateNoDeviceView();
+}
+
+void CMainWnd::OnTrayIcon(LPARAM mouseMessage) {
+    if (mouseMessage == WM_LBUTTONUP) {
+        UpdateNoDeviceView();
+        if (IsWindowVisible() && !IsMinimized()) return ShowWindow(false);
+        ApplyInterfaceScale();
+        SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+        ShowWindow(true, true);
+    } else if (mouseMessage == WM_RBUTTONUP) {
+        SetWindowTimer(AppTimer::kTrayMenu, 10);
+    }
+}
+
+void CMainWnd::OpenTrayMenu() {
+    if (trayMenu_ && IsWindow(trayMenu_)) DuiLib::PostMessage(trayMenu_, WM_CLOSE, 0, 0);
+    auto* menu = new CMenuWnd();
+    const QPoint cursor = QCursor::pos();
+    menu->Init(GetHWND(), "menu.xml", POINT{cursor.x(), cursor.y()}, kMenuAlignLeftTop);
+    trayMenu_ = menu->GetHWND();
+}
+
+void CMainWnd::OnMenuCommand(const std::string& item) {
+    if (item == "exit") {
+        CloseChildWindows(*this);
+        Close(IDOK);
+    } else if (item == "about_menu") {
+        OpenAboutWindow(*this);
+    } else if (item == "setwnd_menu") {
+        OpenSettingsWindow(*this, true);
+    }
+}
+
+void CMainWnd::OnWindowTimer(UINT id) {
+    KillWindowTimer(id);
+    switch (id) {
+    case AppTimer::kInterfaceScale:
+        ApplyInterfaceScale();
+        m_pm.Invalidate();
+        break;
+    case AppTimer::kTrayMenu: OpenTrayMenu(); break;
+    case AppTimer::kGameLightingRestore: DebugOutput("main window: game lighting ends"); break;
+    default: break;
+    }
+}
+
+void CMainWnd::OnBusDelivery(BusDelivery& delivery) {
+    LRESULT result = 0;
+    if (delivery.isCopyData) {
+        // Music lighting (ids 1 and 2) is fed once the capture link exists; nothing else is taken.
+        DebugOutput("main window: data copy " + std::to_string(delivery.copyData.dataId) + " of " +
+                    std::to_string(delivery.copyData.bytes.size()) + " bytes");
+    } else if (delivery.msg != 0) {
+        bool handled = false;
+        result = HandleCustomMessage(delivery.msg, delivery.wParam, delivery.lParam, handled);
+    }
+    delivery.reply.Answer(result);
+}
+
+LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& bHandled) {
+    bHandled = true;
+    if (msg == AppMsg::kBusDelivery) {
+        std::unique_ptr<BusDelivery> delivery(reinterpret_cast<BusDelivery*>(lParam));
+        if (delivery) OnBusDelivery(*delivery);
+        return 0;
+    }
+    if (msg == UWM_APP_INSTANCE && msg != 0) {
+        BringToFront();
+        return 0;
+    }
+    if (msg == UWM_LIGHT_CONTROL_REQUEST && msg != 0) {
+        if (wParam == 1 && (lParam == 0 || lParam == 1)) SetLightControl(static_cast<int>(lParam), false);
+        return 0;
+    }
+    if (msg == UWM_DEVICE_LIST_REQUEST && msg != 0) {
+        ReportDeviceList();
+        return 0;
+    }
+    if (msg == UWM_UPDATE_STATUS && msg != 0) {
+        if (HWND settings = SettingsWindowHandle()) DuiLib::PostMessage(settings, msg, wParam, lParam);
+        return 0;
+    }
+    if (IsGameMessage(msg)) {
+        DebugOutput("main window: game message " + std::to_string(wParam) + " " + std::to_string(lParam));
+        SetWindowTimer(AppTimer::kGameLightingRestore, 5000);
+        return 0;
+    }
+    switch (msg) {
+    case WM_TIMER: OnWindowTimer(static_cast<UINT>(wParam)); return 0;
+    case WM_TRAYICON: OnTrayIcon(lParam); return 0;
+    case WM_MENUCLICK: {
+        auto* cmd = reinterpret_cast<MenuCmd*>(wParam);
+        const std::string item = cmd ? cmd->szName : std::string();
+        DeletePtr(cmd);
+        OnMenuCommand(item);
+        return 0;
+    }
+    case AppMsg::kApplyLanguage: ApplyLanguageMessage(*this, wParam); return 0;
+    case AppMsg::kDeviceArrival: OnDeviceArrival(static_cast<int>(wParam)); return 0;
+    case AppMsg::kDeviceRemoval: OnDeviceRemoval(static_cast<int>(wParam)); return 0;
+    case AppMsg::kShowSettingProgress:
+        if (CControlUI* progress = FindControl("setting_progress")) progress->SetVisible(true);
+        return 0;
+    case AppMsg::kOpenSettingsAtSide: OpenSettingsWindow(*this, false); return 0;
+    case AppMsg::kClearSetButtonImage:
+        if (setButton_) setButton_->SetAttribute("foreimage", "");
+        return 0;
+    case AppMsg::kInputHook:
+    case AppMsg::kPowerStatusA:
+    case AppMsg::kPowerStatusB:
+    case AppMsg::kPagePresence:
+    case AppMsg::kDeviceSettingsReset: return 0;
+    default: break;
+    }
+    bHandled = false;
+    return 0;
+}
+
+void CMainWnd::StopWorkers() {
+    for (WorkerThread& worker : workers_)
+        if (worker.Running()) worker.Stop(kWorkerStopTimeoutMs);
+}
+
+LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& bHandled) {
+    DebugOutput("退出测试");
+    ShowWindow(false);
+    StopWorkers();
+    if (busLink_) busLink_->Detach();
+    trayIcon_.DeleteTrayIcon();
+    g_mainWindow = 0;
+    CPaintManagerUI::PostQuitMessage(0);
+    bHandled = true;
+    return 0;
+}
+
+void CMainWnd::OnFinalMessage(HWND) {}

@@ -1,0 +1,92 @@
+#pragma once
+// The single top-level window: caption, device strip and pages, tray icon and menu, the worker
+// slots, and every message other programs send us.
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/shell/DeviceScanThread.h"
+#include "app/shell/WindowBusLink.h"
+#include "app/toolkit/UIlib.h"
+#include "platform/WorkerThread.h"
+
+class CMessageBus;
+
+inline constexpr int kWorkerSlotCount = 20;
+inline constexpr int kScanThreadSlot = 0;
+inline constexpr uint32_t kWorkerStopTimeoutMs = 1000;
+// Pop-up, clip siblings and children, caption, system menu, minimise box; without WS_VISIBLE,
+// since the window shows itself only after the first device scan (a visible start would flash).
+inline constexpr DuiLib::DWORD kMainWindowStyle = 0x96CA0000 & ~DuiLib::WS_VISIBLE;
+
+class CMainWnd : public DuiLib::WindowImplBase {
+public:
+    // bus may be null or not running: the window then works without other programs.
+    explicit CMainWnd(CMessageBus* bus);
+    ~CMainWnd() override;
+
+    std::string GetWindowClassName() const override { return "MainWnd"; }
+    std::string GetSkinFile() override { return "XML_MAIN"; }
+    void InitWindow() override;
+    void Notify(DuiLib::TNotifyUI& msg) override;
+    DuiLib::LRESULT HandleCustomMessage(DuiLib::UINT msg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam,
+                                        bool& bHandled) override;
+    DuiLib::LRESULT OnDestroy(DuiLib::UINT msg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam, bool& bHandled) override;
+    void OnFinalMessage(DuiLib::HWND hwnd) override;
+
+    // Grabs the window to this file once it is first shown, then ends the program.
+    void SetScreenshotPath(std::string path) { screenshotPath_ = std::move(path); }
+    // The scale rule for the monitor holding the window, or the given DPI when above 0.
+    void ApplyInterfaceScale(int forcedDpi = 0);
+    void BringToFront();
+
+    int LightControl() const { return lightControl_; }
+    int Dpi() const { return dpi_; }
+    int PresentDeviceCount() const { return presentDevices_; }
+    bool WorkerRunning(int slot) const { return slot >= 0 && slot < kWorkerSlotCount && workers_[slot].Running(); }
+    DuiLib::CTrayIcon& TrayIcon() { return trayIcon_; }
+
+private:
+    void OnWindowInit();
+    void OnWindowTimer(DuiLib::UINT id);
+    void OnTrayIcon(DuiLib::LPARAM mouseMessage);
+    void OnMenuCommand(const std::string& item);
+    void OpenTrayMenu();
+    void OnBusDelivery(BusDelivery& delivery);
+    void OnDeviceArrival(int row);
+    void OnDeviceRemoval(int row);
+    void SetLightControl(int value, bool broadcast);
+    void ReportDeviceList();
+    void UpdateNoDeviceView();
+    void HideToTray();
+    void StopWorkers();
+    void TakeScreenshot();
+
+    DuiLib::CControlUI* closeButton_ = nullptr;
+    DuiLib::CControlUI* maxButton_ = nullptr;
+    DuiLib::CControlUI* restoreButton_ = nullptr;
+    DuiLib::CControlUI* minButton_ = nullptr;
+    DuiLib::CControlUI* skinButton_ = nullptr;
+    DuiLib::CControlUI* gameModeButton_ = nullptr;
+    DuiLib::CControlUI* cloudButton_ = nullptr;
+    DuiLib::CControlUI* smartEyesButton_ = nullptr;
+    DuiLib::CControlUI* setButton_ = nullptr;
+    DuiLib::CTrayIcon trayIcon_;
+    DuiLib::HWND trayMenu_ = 0;
+    int languageIndex_ = -1;
+    std::array<WorkerThread, kWorkerSlotCount> workers_;
+    int lightControl_ = 1;
+    int dpi_ = 96;
+    int active_ = 0;
+    bool firstSizePending_ = false;
+    SharedInterfaceList models_;
+    DeviceScanParams scanParams_;
+    int presentDevices_ = 0;
+    CMessageBus* bus_ = nullptr;
+    std::unique_ptr<CWindowBusLink> busLink_;
+    std::string screenshotPath_;
+    bool shownOnce_ = false;
+};
+
+// The main window handle for worker threads (0 while there is none).
+DuiLib::HWND MainWindowHandle();

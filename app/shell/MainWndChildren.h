@@ -1,0 +1,19 @@
+#pragma once
+// What the main window asks of the language, skin, About and settings windows: every call into
+// those modules goes through here.
+#include "app/toolkit/UIDefs.h"
+
+class CMainWnd;
+
+// The saved language (or the default) applied to every window.
+void ApplyStartupLanguage(CMainWnd& window);
+// Message 3089: language index wParam.
+void ApplyLanguageMessage(CMainWnd& window, DuiLib::WPARAM languageIndex);
+void OpenAboutWindow(CMainWnd& window);
+void OpenSkinChooser(CMainWnd& window);
+// centred: from the tray menu; otherwise beside the caption's settings button.
+void OpenSettingsWindow(CMainWnd& window, bool centred);
+// WM_CLOSE to every open child window.
+void CloseChildWindows(CMainWnd& window);
+// The settings window's handle while it is open, else 0.
+DuiLib::HWND SettingsWindowHandle();

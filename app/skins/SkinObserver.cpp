@@ -1,0 +1,6 @@
+#include "app/skins/SkinObserver.h"
+
+SkinObserver& TheSkinObserver() {
+    static SkinObserver observer;
+    return observer;
+}

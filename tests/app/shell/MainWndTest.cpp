@@ -1,0 +1,239 @@
+// The main window in this process, offscreen, over the shipped layouts and an emulated keyboard.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/shell/AppMessages.h"
+#include "app/shell/MainWnd.h"
+#include "platform/DebugOutput.h"
+#include "tools/zorv-emulator/EmulatedKeyboard.h"
+
+using namespace DuiLib;
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void Pump(int ms = 100) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// The English column of the key list as a language file, so pictures show real texts.
+std::string WriteEnglishLanguage(const std::filesystem::path& dir) {
+    std::ifstream keys(std::string(ZORV_SKIN_DIR) + "main/text-keys.tsv");
+    const std::filesystem::path file = dir / "lang_en.xml";
+    std::ofstream out(file);
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Language name=\"English\">\n";
+    std::string line;
+    auto escape = [](const std::string& s) {
+        std::string r;
+        for (char c : s) r += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '"' ? "&quot;" : std::string(1, c);
+        return r;
+    };
+    while (std::getline(keys, line)) {
+        std::istringstream fields(line);
+        std::string key, english;
+        std::getline(fields, key, '\t');
+        std::getline(fields, english, '\t');
+        out << "  <Text key=\"" << escape(key) << "\" value=\"" << escape(english) << "\"/>\n";
+    }
+    out << "</Language>\n";
+    return file.string();
+}
+
+class MainWndTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CPaintManagerUI::SetInstance();
+        CPaintManagerUI::SetResourcePath(ZORV_SKIN_DIR);
+        ASSERT_TRUE(CResourceManager::GetInstance()->LoadResource("res.xml"));
+        RegisterAppInstanceMessage();
+        RegisterApplicationMessages();
+    }
+
+    void SetUp() override {
+        char pattern[] = "/tmp/zorv-shell-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        setenv("ZORV_HID_EMULATOR_DIR", dir_.c_str(), 1);
+    }
+
+    void TearDown() override {
+        if (window_ && IsWindow(window_->GetHWND())) window_->Close(IDOK);
+        Pump(50);
+        window_.reset();
+        keyboard_.reset();
+        std::filesystem::remove_all(dir_);
+    }
+
+    CMainWnd& Open() {
+        window_ = std::make_unique<CMainWnd>(nullptr);
+        window_->Create(0, kAppInstanceName, kMainWindowStyle, 0, 0, 0, 800, 572);
+        return *window_;
+    }
+
+    bool Shown() const { return window_->IsWindowVisible(); }
+    // Shown by the first scan pass, not by something earlier.
+    bool WaitShown() { return PumpUntil([&] { return log_.Contains("main window: shown") && Shown(); }); }
+    CControlUI* Find(const char* name) const { return window_->FindControl(name); }
+
+    void PlugKeyboard() {
+        emu::EmulatorOptions options;
+        options.productId = 0x5062;
+        options.name = "kbd";
+        options.dir = dir_.string();
+        keyboard_ = std::make_unique<emu::EmulatedKeyboard>(options);
+        std::string error;
+        ASSERT_TRUE(keyboard_->Start(error)) << error;
+    }
+
+    DebugCapture log_;
+    std::filesystem::path dir_;
+    std::unique_ptr<CMainWnd> window_;
+    std::unique_ptr<emu::EmulatedKeyboard> keyboard_;
+};
+
+}  // namespace
+
+TEST_F(MainWndTest, AppearsOnlyAfterTheFirstScanPassWithTheEmptyState) {
+    CMainWnd& w = Open();
+    EXPECT_FALSE(Shown());
+    ASSERT_TRUE(PumpUntil([&] { return log_.Contains("main window: shown"); }));
+    EXPECT_TRUE(Shown());
+    EXPECT_TRUE(log_.Contains("InitWindow"));
+    EXPECT_EQ(w.PresentDeviceCount(), 0);
+    ASSERT_NE(Find("No_device_Link"), nullptr);
+    EXPECT_TRUE(Find("No_device_Link")->IsVisible());
+    // Every part of the empty state has room on screen.
+    for (const char* name : {"no_device_title", "no_device_hint", "no_device_check_title", "no_device_check_cable",
+                             "no_device_check_access", "no_device_check_other"}) {
+        CControlUI* c = Find(name);
+        ASSERT_NE(c, nullptr) << name;
+        EXPECT_TRUE(c->IsVisible()) << name;
+        EXPECT_GT(c->GetPos().Width(), 100) << name;
+        EXPECT_GT(c->GetPos().Height(), 10) << name;
+        // Inside the view, so nothing is cut off by its neighbours in the page area.
+        const RECT view = Find("No_device_Link")->GetPos();
+        EXPECT_GE(c->GetPos().top, view.top) << name;
+        EXPECT_LE(c->GetPos().bottom, view.bottom) << name;
+    }
+}
+
+TEST_F(MainWndTest, ArrivalHidesTheEmptyStateAndRemovalBringsItBack) {
+    PlugKeyboard();
+    CMainWnd& w = Open();
+    ASSERT_TRUE(PumpUntil([&] { return w.PresentDeviceCount() == 1 && Shown(); }));
+    EXPECT_FALSE(Find("No_device_Link")->IsVisible());
+    EXPECT_TRUE(log_.Contains("device arrival: row 0 emu:"));
+    ASSERT_TRUE(keyboard_->Unplug());
+    ASSERT_TRUE(PumpUntil([&] { return w.PresentDeviceCount() == 0; }));
+    EXPECT_TRUE(log_.Contains("键盘设备丢失"));
+    EXPECT_TRUE(Find("No_device_Link")->IsVisible());
+}
+
+TEST_F(MainWndTest, CloseButtonHidesAndTheWindowLivesOn) {
+    CMainWnd& w = Open();
+    ASSERT_TRUE(WaitShown());
+    CControlUI* close = Find("closebtn");
+    ASSERT_NE(close, nullptr);
+    close->Activate();
+    Pump();
+    EXPECT_FALSE(Shown());
+    EXPECT_TRUE(IsWindow(w.GetHWND()));
+    EXPECT_TRUE(w.WorkerRunning(kScanThreadSlot));
+    // The tray's left click brings it back, a second one hides it again.
+    w.TrayIcon().SimulateClick(false);
+    ASSERT_TRUE(PumpUntil([&] { return Shown(); }));
+    w.TrayIcon().SimulateClick(false);
+    ASSERT_TRUE(PumpUntil([&] { return !Shown(); }));
+}
+
+TEST_F(MainWndTest, InstanceMessageBringsTheHiddenWindowBack) {
+    CMainWnd& w = Open();
+    ASSERT_TRUE(WaitShown());
+    w.ShowWindow(false);
+    PostMessage(w.GetHWND(), UWM_APP_INSTANCE, 0, 1);
+    ASSERT_TRUE(PumpUntil([&] { return Shown(); }));
+    EXPECT_TRUE(log_.Contains("main window: brought to front"));
+}
+
+TEST_F(MainWndTest, TrayMenuExitEndsTheLoopWithEveryWorkerStopped) {
+    CMainWnd& w = Open();
+    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(w.WorkerRunning(kScanThreadSlot));
+    auto* cmd = new MenuCmd;
+    cmd->szName = "exit";
+    ASSERT_TRUE(PostMessage(w.GetHWND(), WM_MENUCLICK, reinterpret_cast<WPARAM>(cmd), 0, [cmd] { DeletePtr(cmd); }));
+    // The loop would hang the test if the window never asked to quit.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { CPaintManagerUI::PostQuitMessage(99); });
+    guard.start(5000);
+    EXPECT_EQ(CPaintManagerUI::MessageLoop(), 0);
+    EXPECT_FALSE(IsWindow(w.GetHWND()));
+    for (int slot = 0; slot < kWorkerSlotCount; ++slot) EXPECT_FALSE(w.WorkerRunning(slot)) << slot;
+    EXPECT_TRUE(log_.Contains("退出测试"));
+    EXPECT_EQ(log_.Count("抓取设备线程设定退出"), 1u);
+}
+
+TEST_F(MainWndTest, LightingRequestSetsTheFlagAndTheControlText) {
+    CMainWnd& w = Open();
+    ASSERT_TRUE(WaitShown());
+    const struct {
+        WPARAM wParam;
+        LPARAM lParam;
+        int expected;
+        const char* text;
+    } steps[] = {{1, 0, 0, "不控制灯光"}, {2, 1, 0, "不控制灯光"}, {1, 7, 0, "不控制灯光"}, {1, 1, 1, "控制灯光"}};
+    for (const auto& s : steps) {
+        SendMessage(w.GetHWND(), UWM_LIGHT_CONTROL_REQUEST, s.wParam, s.lParam);
+        EXPECT_EQ(w.LightControl(), s.expected) << s.wParam << "/" << s.lParam;
+        EXPECT_EQ(Find("control_light_status")->GetText(), s.text);
+    }
+    Find("control_light_status")->Activate();
+    Pump();
+    EXPECT_EQ(w.LightControl(), 0);
+    EXPECT_EQ(Find("control_light_status")->GetText(), "不控制灯光");
+}
+
+TEST_F(MainWndTest, ScreenshotsWithoutDevicesAt96And144Dpi) {
+    ASSERT_TRUE(CResourceManager::GetInstance()->LoadLanguage(WriteEnglishLanguage(dir_)));
+    QDir().mkpath(ZORV_SCREENSHOT_DIR);
+    CMainWnd& w = Open();
+    ASSERT_TRUE(WaitShown());
+    for (const int dpi : {96, 144}) {
+        w.ApplyInterfaceScale(dpi);
+        Pump(200);
+        EXPECT_EQ(w.Dpi(), dpi);
+        QWidget* host = w.GetHostWidget();
+        EXPECT_EQ(host->width(), 1000 * dpi / 96);
+        EXPECT_EQ(host->height(), 640 * dpi / 96);
+        EXPECT_EQ(Find("no_device_title")->GetText(), "Connect a Zorv keyboard with its USB cable to get started");
+        const QImage shot = host->grab().toImage();
+        const QString path = QString("%1/main_no_device_en_%2.png").arg(ZORV_SCREENSHOT_DIR).arg(dpi);
+        EXPECT_TRUE(shot.save(path)) << path.toStdString();
+        EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2).name().toStdString(), "#101217");
+    }
+    CResourceManager::GetInstance()->ResetTextMap();
+}
