@@ -39,29 +39,6 @@ void Pump(int ms = 100) {
     while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-// The English column of the key list as a language file, so pictures show real texts.
-std::string WriteEnglishLanguage(const std::filesystem::path& dir) {
-    std::ifstream keys(std::string(ZORV_SKIN_DIR) + "main/text-keys.tsv");
-    const std::filesystem::path file = dir / "lang_en.xml";
-    std::ofstream out(file);
-    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Language name=\"English\">\n";
-    std::string line;
-    auto escape = [](const std::string& s) {
-        std::string r;
-        for (char c : s) r += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '"' ? "&quot;" : std::string(1, c);
-        return r;
-    };
-    while (std::getline(keys, line)) {
-        std::istringstream fields(line);
-        std::string key, english;
-        std::getline(fields, key, '\t');
-        std::getline(fields, english, '\t');
-        out << "  <Text key=\"" << escape(key) << "\" value=\"" << escape(english) << "\"/>\n";
-    }
-    out << "</Language>\n";
-    return file.string();
-}
-
 class MainWndTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -217,23 +194,34 @@ TEST_F(MainWndTest, LightingRequestSetsTheFlagAndTheControlText) {
     EXPECT_EQ(Find("control_light_status")->GetText(), "不控制灯光");
 }
 
-TEST_F(MainWndTest, ScreenshotsWithoutDevicesAt96And144Dpi) {
-    ASSERT_TRUE(CResourceManager::GetInstance()->LoadLanguage(WriteEnglishLanguage(dir_)));
+TEST_F(MainWndTest, ScreenshotsWithoutDevicesInEnglishAndChineseAt96And144Dpi) {
     QDir().mkpath(ZORV_SCREENSHOT_DIR);
     CMainWnd& w = Open();
     ASSERT_TRUE(WaitShown());
-    for (const int dpi : {96, 144}) {
-        w.ApplyInterfaceScale(dpi);
-        Pump(200);
-        EXPECT_EQ(w.Dpi(), dpi);
-        QWidget* host = w.GetHostWidget();
-        EXPECT_EQ(host->width(), 1000 * dpi / 96);
-        EXPECT_EQ(host->height(), 640 * dpi / 96);
-        EXPECT_EQ(Find("no_device_title")->GetText(), "Connect a Zorv keyboard with its USB cable to get started");
-        const QImage shot = host->grab().toImage();
-        const QString path = QString("%1/main_no_device_en_%2.png").arg(ZORV_SCREENSHOT_DIR).arg(dpi);
-        EXPECT_TRUE(shot.save(path)) << path.toStdString();
-        EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2).name().toStdString(), "#101217");
+    // The window applied its start-up language; each round then switches the shipped files.
+    const struct {
+        const char* name;
+        const char* file;
+        const char* title;
+    } languages[] = {{"en", "lang/lan_en.xml", "Connect a Zorv keyboard with its USB cable to get started"},
+                     {"zh", "lang/lan_cn.xml", "请用 USB 线连接 Zorv 键盘以开始使用"}};
+    for (const auto& language : languages) {
+        ASSERT_TRUE(CResourceManager::GetInstance()->LoadLanguage(language.file)) << language.file;
+        CPaintManagerUI::ReloadAllText();
+        for (const int dpi : {96, 144}) {
+            w.ApplyInterfaceScale(dpi);
+            Pump(200);
+            EXPECT_EQ(w.Dpi(), dpi);
+            QWidget* host = w.GetHostWidget();
+            EXPECT_EQ(host->width(), 1000 * dpi / 96);
+            EXPECT_EQ(host->height(), 640 * dpi / 96);
+            EXPECT_EQ(Find("no_device_title")->GetText(), language.title);
+            const QImage shot = host->grab().toImage();
+            const QString path =
+                QString("%1/main_no_device_%2_%3.png").arg(ZORV_SCREENSHOT_DIR).arg(language.name).arg(dpi);
+            EXPECT_TRUE(shot.save(path)) << path.toStdString();
+            EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2).name().toStdString(), "#101217");
+        }
     }
     CResourceManager::GetInstance()->ResetTextMap();
 }
