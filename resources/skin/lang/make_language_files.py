@@ -81,8 +81,9 @@ rows = list(OWN)
 for name in light_names():
     en, zh = EFFECTS.get(name, (name.split('_', 2)[-1].replace('_', ' ').capitalize(), None))
     rows.append((name, en, zh or en))
-tsv = f'{ROOT}/skin/main/text-keys.tsv'
-if os.path.exists(tsv):
+# Every layout folder lists the keys it introduces in a text-keys.tsv (key, English, Chinese).
+import glob
+for tsv in sorted(glob.glob(f'{ROOT}/skin/**/text-keys.tsv', recursive=True)):
     for line in open(tsv, encoding='utf-8'):
         parts = line.rstrip('\n').split('\t')
         if len(parts) >= 3 and parts[0] and not parts[0].startswith('#'):
