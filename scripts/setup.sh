@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev python3
   qt6-base-dev qt6-svg-dev qt6-base-dev-tools
   libjsoncpp-dev libcurl4-openssl-dev
   libx11-dev libxi-dev libxtst-dev
