@@ -1,3 +1,4 @@
+#include "store/RecordFields.h"
 #include "store/BasicProfiledata.h"
 
 #include <algorithm>
@@ -97,69 +98,27 @@ LightInfoRecord CBasicProfiledata::GetLightInfo() {
         return lightInfo_;
     }
     LightInfoRecord r;
-    r.SelectItem = ByteOf(info, "SelectItem");
-    r.Light = ByteOf(info, "Light");
-    r.Speed = ByteOf(info, "Speed");
-    r.Fx = ByteOf(info, "Fx");
-    r.MultiColor = FlagOf(info, "MultiColor");
-    r.Red = ByteOf(info, "Red");
-    r.Green = ByteOf(info, "Green");
-    r.Blue = ByteOf(info, "Blue");
-    r.ZZCCLedMode = ByteOf(info, "ZZCCLedMode");
-    r.CustomGroup = ByteOf(info, "CustomGroup");
-    r.OldLedmode = ByteOf(info, "OldLedmode");
+    ReadByteFields<LightInfoRecord>(info, kLightInfoFields, r);
     lightInfo_ = r;
     return lightInfo_;
 }
 
 void CBasicProfiledata::SetLightInfo(const LightInfoRecord& r) {
     lightInfo_ = r;
-    Json::Value info(Json::objectValue);
-    info["SelectItem"] = r.SelectItem;
-    info["Light"] = r.Light;
-    info["Speed"] = r.Speed;
-    info["Fx"] = r.Fx;
-    info["MultiColor"] = r.MultiColor;
-    info["Red"] = r.Red;
-    info["Green"] = r.Green;
-    info["Blue"] = r.Blue;
-    info["ZZCCLedMode"] = r.ZZCCLedMode;
-    info["CustomGroup"] = r.CustomGroup;
-    info["OldLedmode"] = r.OldLedmode;
-    WritableSection()["LightInfo"] = std::move(info);
+    WritableSection()["LightInfo"] = ByteFieldsToJson<LightInfoRecord>(r, kLightInfoFields);
 }
 
 AudioLightInfoRecord CBasicProfiledata::GetAudioLightInfo() {
     const Json::Value& info = MemberOf(section_, "AudioLightInfo");
     AudioLightInfoRecord r;
-    if (!info.isNull()) {
-        r.AudioMode = ByteOf(info, "AudioMode");
-        r.BkColorR = ByteOf(info, "BkColorR");
-        r.BkColorG = ByteOf(info, "BkColorG");
-        r.BkColorB = ByteOf(info, "BkColorB");
-        r.FgColorR = ByteOf(info, "FgColorR");
-        r.FgColorG = ByteOf(info, "FgColorG");
-        r.FgColorB = ByteOf(info, "FgColorB");
-        r.SevenColorFlags = FlagOf(info, "7ColorFlags");
-        r.ColorTypeFlags = FlagOf(info, "ColorTypeFlags");
-    }
+    if (!info.isNull()) ReadByteFields<AudioLightInfoRecord>(info, kAudioLightInfoFields, r);
     audioLightInfo_ = r;
     return r;
 }
 
 void CBasicProfiledata::SetAudioLightInfo(const AudioLightInfoRecord& r) {
     audioLightInfo_ = r;
-    Json::Value info(Json::objectValue);
-    info["AudioMode"] = r.AudioMode;
-    info["BkColorR"] = r.BkColorR;
-    info["BkColorG"] = r.BkColorG;
-    info["BkColorB"] = r.BkColorB;
-    info["FgColorR"] = r.FgColorR;
-    info["FgColorG"] = r.FgColorG;
-    info["FgColorB"] = r.FgColorB;
-    info["7ColorFlags"] = r.SevenColorFlags;
-    info["ColorTypeFlags"] = r.ColorTypeFlags;
-    WritableSection()["AudioLightInfo"] = std::move(info);
+    WritableSection()["AudioLightInfo"] = ByteFieldsToJson<AudioLightInfoRecord>(r, kAudioLightInfoFields);
 }
 
 std::vector<LightListEntry> CBasicProfiledata::GetLightList() {
@@ -169,14 +128,7 @@ std::vector<LightListEntry> CBasicProfiledata::GetLightList() {
         const Json::Value& item = list[i];
         LightListEntry e;
         if (item.isObject()) {
-            e.LEDREGMode = ByteOf(item, "LEDREGMode");
-            e.LEDBrightness = ByteOf(item, "LEDBrightness");
-            e.LEDSpeed = ByteOf(item, "LEDSpeed");
-            e.LEDDirection = FlagOf(item, "LEDDirection");
-            e.LEDMultiColor = FlagOf(item, "LEDMultiColor");
-            e.red = ByteOf(item, "red");
-            e.green = ByteOf(item, "green");
-            e.blue = ByteOf(item, "blue");
+            ReadByteFields<LightListEntry>(item, kLightListFields, e);
             e.present = 1;
         }
         result.push_back(e);

@@ -1,3 +1,4 @@
+#include "store/RecordFields.h"
 #include "store/LightingFiles.h"
 
 #include "store/JsonAccess.h"
@@ -51,14 +52,7 @@ std::vector<LedEffectFrame> ReadLedEffectFile(const std::string& path) {
     for (size_t i = 0; i < frames.size(); ++i) {
         const Json::Value& item = list[static_cast<Json::ArrayIndex>(i)];
         LedEffectFrame& f = frames[i];
-        f.LEDREGMode = ByteOf(item, "LEDREGMode");
-        f.LEDDirection = ByteOf(item, "LEDDirection");
-        f.LEDBrightness = ByteOf(item, "LEDBrightness");
-        f.LEDSpeed = ByteOf(item, "LEDSpeed");
-        f.LEDMultiColor = ByteOf(item, "LEDMultiColor");
-        f.red = ByteOf(item, "red");
-        f.green = ByteOf(item, "green");
-        f.blue = ByteOf(item, "blue");
+        ReadByteFields<LedEffectFrame>(item, kLedEffectFrameFields, f);
         f.Time = ToInt32(MemberOf(item, "Time"));
         f.Cyle = ToInt32(MemberOf(item, "Cyle"));
     }
