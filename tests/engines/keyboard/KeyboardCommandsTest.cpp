@@ -190,7 +190,8 @@ TEST_F(KeyboardEngineTest, CustomColoursGoToTheSlotOfTheGroupOnlyInEffect20) {
     engine_->Renderer().SetStateByte(kStateEffect, 20);
     engine_->Renderer().SetStateByte(kStateCustomGroup, 2);
     ASSERT_EQ(engine_->WriteCustomColours(), 1);
-    const auto slot = keyboard_->Snapshot().memory.CustomColourSlot(2);
+    const emu::KeyboardSnapshot device = keyboard_->Snapshot();  // the slot is a view into it
+    const auto slot = device.memory.CustomColourSlot(2);
     // Raw colours, not scaled by the brightness factor, at the device light of each key.
     for (const auto& [key, light] : engine_->KeyToLight()) {
         if (light == kNoKeyPosition || key >= static_cast<int>(n)) continue;
