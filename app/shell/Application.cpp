@@ -8,6 +8,7 @@
 #include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
 #include "app/shell/PrivateFonts.h"
+#include "app/shell/TerminationSignals.h"
 #include "app/toolkit/UIlib.h"
 #include "platform/DebugOutput.h"
 #include "platform/Folders.h"
@@ -63,8 +64,14 @@ int RunApplication(int, char**) {
     }
     window->SetIcon(kAppIconId);
     window->CenterWindow();
-    CPaintManagerUI::MessageLoop();
-
+    {
+        // A signal that came before the loop waits in the pipe and is taken once the loop runs;
+        // the handlers go back before the window does.
+        CTerminationSignals signals;
+        CMainWnd* mainWindow = window.get();
+        signals.Install([mainWindow](int) { mainWindow->RequestExit(); });
+        CPaintManagerUI::MessageLoop();
+    }
     window.reset();
     CResourceManager::GetInstance()->Release();
     bus.Stop();

@@ -6,13 +6,18 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QWidget>
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 
 #include "app/shell/AppMessages.h"
 #include "app/shell/DeviceListReport.h"
 #include "app/shell/InterfaceScale.h"
 #include "app/shell/MainWndChildren.h"
+#include "app/shell/TrayMenuPlacement.h"
+#include "app/toolkit/QtConvert.h"
 #include "platform/DebugOutput.h"
 #include "platform/Time.h"
 #include "platform/bus/MessageBus.h"
@@ -54,6 +59,33 @@ void CMainWnd::InitWindow() {
         busLink_ = std::make_unique<CWindowBusLink>(*bus_);
         busLink_->Attach(GetHWND(), GetTitle(), GetWindowClassName());
     }
+    WatchMonitorDpi();
+}
+
+void CMainWnd::WatchMonitorDpi() {
+    QWidget* host = GetHostWidget();
+    if (!host) return;
+    // The hidden window has no platform window yet; the screen it will be on is known only then.
+    if (!host->windowHandle()) host->winId();
+    QWindow* window = host->windowHandle();
+    if (!window) return;
+    auto dpiOf = [](QScreen* screen) { return screen ? static_cast<int>(screen->logicalDotsPerInch() + 0.5) : 0; };
+    monitorDpi_ = dpiOf(window->screen());
+    const HWND self = GetHWND();
+    // Any screen's change is checked against the one holding the window; moving between
+    // monitors of one DPI changes nothing.
+    auto postIfChanged = [this, self, window, dpiOf] {
+        const int dpi = dpiOf(window->screen());
+        if (dpi == 0 || dpi == monitorDpi_) return;
+        monitorDpi_ = dpi;
+        DuiLib::PostMessage(self, AppMsg::kDpiChanged, static_cast<WPARAM>(dpi), 0);
+    };
+    auto watchScreen = [host, postIfChanged](QScreen* screen) {
+        QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, host, postIfChanged);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, host, watchScreen);
+    QObject::connect(window, &QWindow::screenChanged, host, postIfChanged);
 }
 
 void CMainWnd::OnWindowInit() {
@@ -65,6 +97,7 @@ void CMainWnd::OnWindowInit() {
     scanParams_.window = GetHWND();
     scanParams_.models = &models_;
     workers_[kScanThreadSlot].Start(&scanParams_, RunDeviceScanThread, kWorkerStopTimeoutMs);
+    sleepWatch_.Start(GetHWND());
     SetWindowTimer(AppTimer::kInterfaceScale, 100);
     firstSizePending_ = true;
 }
@@ -190,17 +223,74 @@ void CMainWnd::OpenTrayMenu() {
     const QPoint cursor = QCursor::pos();
     menu->Init(GetHWND(), "menu.xml", POINT{cursor.x(), cursor.y()}, kMenuAlignLeftTop);
     trayMenu_ = menu->GetHWND();
+    // A new window starts at 96 DPI; the menu follows the interface's.
+    menu->GetPaintManager()->SetDPI(dpi_);
+    QScreen* screen = QGuiApplication::screenAt(cursor);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    QWidget* host = menu->GetHostWidget();
+    if (!screen || !host) return;
+    // Where the available area stops short of the screen is the panel.
+    const RECT placed = PlaceTrayMenu(POINT{cursor.x(), cursor.y()}, SIZE{host->width(), host->height()},
+                                      detail::FromQRect(screen->geometry()), detail::FromQRect(screen->availableGeometry()));
+    menu->MoveTo(POINT{placed.left, placed.top}, kMenuAlignLeftTop);
 }
 
 void CMainWnd::OnMenuCommand(const std::string& item) {
     if (item == "exit") {
-        CloseChildWindows(*this);
-        Close(IDOK);
+        RequestExit();
     } else if (item == "about_menu") {
         OpenAboutWindow(*this);
     } else if (item == "setwnd_menu") {
         OpenSettingsWindow(*this, true);
     }
+}
+
+void CMainWnd::RequestExit() {
+    CloseChildWindows(*this);
+    Close(IDOK);
+}
+
+void CMainWnd::OnPowerBroadcast(WPARAM event) {
+    if (event == PBT_APMSUSPEND) {
+        systemAwake = 0;
+        // The engines let go of the lighting while the machine sleeps.
+        DebugOutput("main window: system suspends, lighting control 0");
+    } else if (event == PBT_APMRESUMEAUTOMATIC) {
+        systemAwake = 1;
+        DebugOutput("main window: system resumed, lighting control " + std::to_string(lightControl_));
+    }
+}
+
+void CMainWnd::OnDpiChanged(int dpi) {
+    // The toolkit keeps the logical size, so the new pixel size is the one the monitor suggests.
+    if (dpi < 48 || dpi > 480) return;
+    dpi_ = dpi;
+    CPaintManagerUI::SetAllDPI(dpi);
+    CenterWindow();
+    m_pm.NeedUpdate();
+    m_pm.Invalidate();
+    DebugOutput("main window: monitor DPI " + std::to_string(dpi));
+}
+
+bool CMainWnd::IgnoredWhileAsleep(UINT msg) {
+    // Display changes, timers, tray, menu and the numbered messages wait for the resume; bus
+    // calls are still answered (data copies are dropped where they are read), and the window's
+    // own life (close, destroy, system commands) goes on. Arrivals and removals are kept: the
+    // scanning thread counts them as delivered, so a dropped one would hide a device for good.
+    static constexpr UINT kIgnored[] = {WM_TIMER,
+                                        WM_TRAYICON,
+                                        WM_MENUCLICK,
+                                        AppMsg::kDpiChanged,
+                                        AppMsg::kInputHook,
+                                        AppMsg::kShowSettingProgress,
+                                        AppMsg::kApplyLanguage,
+                                        AppMsg::kOpenSettingsAtSide,
+                                        AppMsg::kClearSetButtonImage,
+                                        AppMsg::kPowerStatusA,
+                                        AppMsg::kPowerStatusB,
+                                        AppMsg::kPagePresence,
+                                        AppMsg::kDeviceSettingsReset};
+    return std::find(std::begin(kIgnored), std::end(kIgnored), msg) != std::end(kIgnored);
 }
 
 void CMainWnd::OnWindowTimer(UINT id) {
@@ -218,7 +308,9 @@ void CMainWnd::OnWindowTimer(UINT id) {
 
 void CMainWnd::OnBusDelivery(BusDelivery& delivery) {
     LRESULT result = 0;
-    if (delivery.isCopyData) {
+    if (delivery.isCopyData && !systemAwake) {
+        DebugOutput("main window: asleep, data copy ignored");
+    } else if (delivery.isCopyData) {
         // Music lighting (ids 1 and 2) is fed once the capture link exists; nothing else is taken.
         DebugOutput("main window: data copy " + std::to_string(delivery.copyData.dataId) + " of " +
                     std::to_string(delivery.copyData.bytes.size()) + " bytes");
@@ -231,6 +323,11 @@ void CMainWnd::OnBusDelivery(BusDelivery& delivery) {
 
 LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& bHandled) {
     bHandled = true;
+    if (msg == WM_POWERBROADCAST) {
+        OnPowerBroadcast(wParam);
+        return 1;
+    }
+    if (!systemAwake && IgnoredWhileAsleep(msg)) return 0;
     if (msg == AppMsg::kBusDelivery) {
         std::unique_ptr<BusDelivery> delivery(reinterpret_cast<BusDelivery*>(lParam));
         if (delivery) OnBusDelivery(*delivery);
@@ -267,6 +364,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         OnMenuCommand(item);
         return 0;
     }
+    case AppMsg::kDpiChanged: OnDpiChanged(static_cast<int>(wParam)); return 0;
     case AppMsg::kApplyLanguage: ApplyLanguageMessage(*this, wParam); return 0;
     case AppMsg::kDeviceArrival: OnDeviceArrival(static_cast<int>(wParam)); return 0;
     case AppMsg::kDeviceRemoval: OnDeviceRemoval(static_cast<int>(wParam)); return 0;
@@ -289,6 +387,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
 }
 
 void CMainWnd::StopWorkers() {
+    sleepWatch_.Stop();
     for (WorkerThread& worker : workers_)
         if (worker.Running()) worker.Stop(kWorkerStopTimeoutMs);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/shell/DeviceScanThread.h"
+#include "app/shell/SystemPower.h"
 #include "app/shell/WindowBusLink.h"
 #include "app/toolkit/UIlib.h"
 #include "platform/WorkerThread.h"
@@ -39,12 +40,19 @@ public:
     // The scale rule for the monitor holding the window, or the given DPI when above 0.
     void ApplyInterfaceScale(int forcedDpi = 0);
     void BringToFront();
+    // The tray menu's "exit": child windows closed, then this window (which ends the loop).
+    void RequestExit();
+    // Suspend (PBT_APMSUSPEND) and resume (PBT_APMRESUMEAUTOMATIC) of the system.
+    void OnPowerBroadcast(DuiLib::WPARAM event);
+    // The monitor under the window changed its DPI (or the window moved to another monitor).
+    void OnDpiChanged(int dpi);
 
     int LightControl() const { return lightControl_; }
     int Dpi() const { return dpi_; }
     int PresentDeviceCount() const { return presentDevices_; }
     bool WorkerRunning(int slot) const { return slot >= 0 && slot < kWorkerSlotCount && workers_[slot].Running(); }
     DuiLib::CTrayIcon& TrayIcon() { return trayIcon_; }
+    DuiLib::HWND TrayMenu() const { return trayMenu_; }
 
 private:
     void OnWindowInit();
@@ -52,6 +60,9 @@ private:
     void OnTrayIcon(DuiLib::LPARAM mouseMessage);
     void OnMenuCommand(const std::string& item);
     void OpenTrayMenu();
+    void WatchMonitorDpi();
+    // Messages dropped while the system sleeps.
+    static bool IgnoredWhileAsleep(DuiLib::UINT msg);
     void OnBusDelivery(BusDelivery& delivery);
     void OnDeviceArrival(int row);
     void OnDeviceRemoval(int row);
@@ -79,6 +90,8 @@ private:
     int dpi_ = 96;
     int active_ = 0;
     bool firstSizePending_ = false;
+    int monitorDpi_ = 0;
+    CSystemSleepWatch sleepWatch_;
     SharedInterfaceList models_;
     DeviceScanParams scanParams_;
     int presentDevices_ = 0;

@@ -6,9 +6,14 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <signal.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -16,6 +21,7 @@
 
 #include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
+#include "app/shell/SystemPower.h"
 #include "platform/DebugOutput.h"
 #include "tools/zorv-emulator/EmulatedKeyboard.h"
 
@@ -61,6 +67,7 @@ protected:
         Pump(50);
         window_.reset();
         keyboard_.reset();
+        systemAwake = 1;  // a failed power test must not put the next tests to sleep
         std::filesystem::remove_all(dir_);
     }
 
@@ -221,6 +228,112 @@ TEST_F(MainWndTest, ScreenshotsWithoutDevicesInEnglishAndChineseAt96And144Dpi) {
                 QString("%1/main_no_device_%2_%3.png").arg(ZORV_SCREENSHOT_DIR).arg(language.name).arg(dpi);
             EXPECT_TRUE(shot.save(path)) << path.toStdString();
             EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2).name().toStdString(), "#101217");
+        }
+    }
+    CResourceManager::GetInstance()->ResetTextMap();
+}
+
+namespace {
+constexpr WPARAM kTrayIconIdForTests = 107;
+// A left click on the tray icon, and time for the window to act on it.
+void ClickTray(CMainWnd& w) {
+    PostMessage(w.GetHWND(), WM_TRAYICON, kTrayIconIdForTests, WM_LBUTTONUP);
+    Pump(100);
+}
+}  // namespace
+
+TEST_F(MainWndTest, SuspendIgnoresTrayTimersAndDataUntilTheResume) {
+    CMainWnd& w = Open();
+    ASSERT_TRUE(WaitShown());
+    ASSERT_EQ(systemAwake.load(), 1);
+    const struct {
+        WPARAM powerEvent;  // 0: none
+        int awake;
+        bool shownAfterTrayClick;
+    } steps[] = {
+        {PBT_APMSUSPEND, 0, true},          // the click is dropped: still shown
+        {PBT_APMSUSPEND, 0, true},          // a second notice changes nothing
+        {7, 0, true},                       // an unknown event neither
+        {PBT_APMRESUMEAUTOMATIC, 1, false}, // awake: the click hides it
+        {0, 1, true},                       // and the next one brings it back
+    };
+    for (const auto& s : steps) {
+        if (s.powerEvent) {
+            EXPECT_EQ(SendMessage(w.GetHWND(), WM_POWERBROADCAST, s.powerEvent, 0), 1);
+        }
+        EXPECT_EQ(systemAwake.load(), s.awake) << s.powerEvent;
+        ClickTray(w);
+        EXPECT_EQ(Shown(), s.shownAfterTrayClick) << s.powerEvent;
+    }
+    // Asleep, timers and the monitor's DPI wait; the lighting request and closing still work.
+    SendMessage(w.GetHWND(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    SendMessage(w.GetHWND(), AppMsg::kDpiChanged, 144, 0);
+    EXPECT_EQ(w.Dpi(), 96);
+    SendMessage(w.GetHWND(), UWM_LIGHT_CONTROL_REQUEST, 1, 0);
+    EXPECT_EQ(w.LightControl(), 0);
+    SendMessage(w.GetHWND(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_TRUE(log_.Contains("main window: system suspends, lighting control 0"));
+    EXPECT_TRUE(log_.Contains("main window: system resumed, lighting control 0"));
+    SendMessage(w.GetHWND(), AppMsg::kDpiChanged, 144, 0);
+    EXPECT_EQ(w.Dpi(), 144);
+    EXPECT_EQ(w.GetHostWidget()->width(), 1500);
+}
+
+TEST_F(MainWndTest, LogindSleepSignalOnAStandInSystemBusReachesTheWindow) {
+    // A private bus daemon plays the system bus; dbus-send plays logind.
+    FILE* daemon = popen("dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r");
+    ASSERT_NE(daemon, nullptr);
+    char address[512] = {}, pidText[32] = {};
+    const bool started = fgets(address, sizeof address, daemon) && fgets(pidText, sizeof pidText, daemon);
+    pclose(daemon);
+    if (!started) GTEST_SKIP() << "no dbus-daemon";
+    address[strcspn(address, "\n")] = 0;
+    const pid_t daemonPid = static_cast<pid_t>(atoi(pidText));
+    setenv("ZORV_SYSTEM_BUS_ADDRESS", address, 1);
+    Open();
+    ASSERT_TRUE(WaitShown());
+    for (const auto& [sleeping, awake] : {std::pair{"true", 0}, std::pair{"false", 1}}) {
+        const std::string command = std::string("dbus-send --bus=") + address +
+                                    " --type=signal /org/freedesktop/login1 "
+                                    "org.freedesktop.login1.Manager.PrepareForSleep boolean:" + sleeping;
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        EXPECT_TRUE(PumpUntil([&] { return systemAwake.load() == awake; })) << sleeping;
+    }
+    window_->Close(IDOK);
+    Pump(100);
+    unsetenv("ZORV_SYSTEM_BUS_ADDRESS");
+    kill(daemonPid, SIGTERM);
+}
+
+TEST_F(MainWndTest, TrayMenuScreenshotsInEnglishAndChineseAt96And144Dpi) {
+    QDir().mkpath(ZORV_SCREENSHOT_DIR);
+    CMainWnd& w = Open();
+    ASSERT_TRUE(WaitShown());
+    const struct {
+        const char* name;
+        const char* file;
+    } languages[] = {{"en", "lang/lan_en.xml"}, {"zh", "lang/lan_cn.xml"}};
+    for (const auto& language : languages) {
+        ASSERT_TRUE(CResourceManager::GetInstance()->LoadLanguage(language.file)) << language.file;
+        CPaintManagerUI::ReloadAllText();
+        for (const int dpi : {96, 144}) {
+            w.ApplyInterfaceScale(dpi);
+            w.TrayIcon().SimulateClick(true);
+            ASSERT_TRUE(PumpUntil([&] { return w.TrayMenu() != 0 && FromHandle(w.TrayMenu()) != nullptr; }));
+            Pump(200);
+            auto* menu = static_cast<CMenuWnd*>(FromHandle(w.TrayMenu()));
+            ASSERT_NE(menu, nullptr);
+            QWidget* host = menu->GetHostWidget();
+            EXPECT_EQ(host->width(), 168 * dpi / 96);
+            EXPECT_EQ(menu->GetPaintManager()->GetDPI(), dpi);
+            // Wholly on the screen it opened on.
+            const QRect screen = host->screen()->geometry();
+            EXPECT_TRUE(screen.contains(host->geometry())) << language.name << dpi;
+            const QString path =
+                QString("%1/tray_menu_%2_%3.png").arg(ZORV_SCREENSHOT_DIR).arg(language.name).arg(dpi);
+            EXPECT_TRUE(host->grab().toImage().save(path)) << path.toStdString();
+            menu->Close(IDOK);
+            Pump(100);
         }
     }
     CResourceManager::GetInstance()->ResetTextMap();

@@ -138,3 +138,20 @@ TEST_F(ManagerProcessTest, DeviceListRequestReachesTheServiceToolWindow) {
     EXPECT_NE(got.find("id=5"), std::string::npos) << got;
     EXPECT_NE(got.find("1024"), std::string::npos) << got;
 }
+
+TEST_F(ManagerProcessTest, TerminationSignalsEndTheProgramTheWayTheTrayExitDoes) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        if (first_ < 0) {
+            // Else the last run's lines would answer the wait before the new one has started.
+            std::filesystem::remove(Log());
+            first_ = Spawn({kBin + "/zorv-wired-manager"}, Log());
+            ASSERT_TRUE(WaitForLog("main window: shown")) << ReadFile(Log());
+        }
+        ASSERT_EQ(kill(first_, signal), 0);
+        EXPECT_EQ(WaitExit(first_, 10000), 0) << signal << "\n" << ReadFile(Log());
+        first_ = -1;
+        const std::string log = ReadFile(Log());
+        for (const char* line : {"signals: termination signal", "退出测试", "抓取设备线程设定退出"})
+            EXPECT_NE(log.find(line), std::string::npos) << signal << ": " << line << "\n" << log;
+    }
+}
