@@ -43,6 +43,8 @@ inline constexpr DuiLib::UINT kPagePresence = 3331;
 inline constexpr DuiLib::UINT kDeviceSettingsReset = 3333;
 // The monitor's DPI changed (wParam: the new DPI), as the desktop's DPI-change message.
 inline constexpr DuiLib::UINT kDpiChanged = 0x02E0;
+// Our own: the window was activated or entered (wParam 1) or deactivated or left (0).
+inline constexpr DuiLib::UINT kWindowActive = DuiLib::WM_USER + 0x701;
 // Our own: a bus call handed to the UI thread (lParam is a BusDelivery*).
 inline constexpr DuiLib::UINT kBusDelivery = DuiLib::WM_USER + 0x700;
 }  // namespace AppMsg

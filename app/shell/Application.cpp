@@ -1,10 +1,13 @@
 #include "app/shell/Application.h"
 
+#include "app/routing/ControlBuilder.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "app/routing/ControlBuilder.h"
 #include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
 #include "app/shell/PrivateFonts.h"
@@ -21,9 +24,6 @@ namespace {
 constexpr int kCreateWidth = 800;
 constexpr int kCreateHeight = 572;
 constexpr UINT kAppIconId = 107;
-
-// Control classes of the device pages and panels register themselves with the factory as their
-// modules land; the shell has none of its own.
 
 std::string EnvOr(const char* name, const char* fallback) {
     const char* value = std::getenv(name);
@@ -53,6 +53,7 @@ int RunApplication(int, char**) {
 
     CPaintManagerUI::SetResourcePath(ProgramFolder() + "skin/");
     CResourceManager::GetInstance()->LoadResource("res.xml");
+    RegisterControlClasses();
     RegisterApplicationMessages();
 
     auto window = std::make_unique<CMainWnd>(&bus);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <iterator>
 
+#include "app/devicelist/DeviceList.h"
 #include "app/shell/AppMessages.h"
 #include "app/shell/DeviceListReport.h"
 #include "app/shell/InterfaceScale.h"
@@ -32,7 +33,8 @@ constexpr const char kTrayTooltip[] = "Zorv Wired Manager 1.0";
 constexpr const char kLightControlOnText[] = "控制灯光";
 constexpr const char kLightControlOffText[] = "不控制灯光";
 constexpr DWORD kMenuAlignLeftTop = eMenuAlignment_Left | eMenuAlignment_Top;  // 6
-constexpr int kScreenshotDelayMs = 400;
+// Long enough for a keyboard found by the first scan to be read and lit.
+constexpr int kScreenshotDelayMs = 1500;
 
 const char* ButtonName(int index) {
     static constexpr const char* kNames[] = {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn",
@@ -60,6 +62,7 @@ void CMainWnd::InitWindow() {
         busLink_->Attach(GetHWND(), GetTitle(), GetWindowClassName());
     }
     WatchMonitorDpi();
+    WatchActivation();
 }
 
 void CMainWnd::WatchMonitorDpi() {
@@ -92,6 +95,11 @@ void CMainWnd::OnWindowInit() {
     // Which outside senders may reach us is the bus's table of known messages (platform/bus).
     if (bus_ && bus_->Running()) bus_->Broadcast(RegisteredName("UWM_LIGHT_CONTROL_NOTIFY"), 1, 1);
     ApplyStartupLanguage(*this);
+    CreateDevicePages();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        screenWidth_ = screen->size().width();
+        screenHeight_ = screen->size().height();
+    }
     UpdateNoDeviceView();
     ShowWindow(false);
     scanParams_.window = GetHWND();
@@ -102,18 +110,37 @@ void CMainWnd::OnWindowInit() {
     firstSizePending_ = true;
 }
 
+CControlUI* CMainWnd::CreateControl(const std::string& className) { return builder_.CreateControl(className); }
+
 void CMainWnd::Notify(TNotifyUI& msg) {
+    const std::string sender = msg.pSender ? msg.pSender->GetName() : std::string();
+    if (msg.sType != DUI_MSGTYPE_TIMER) DebugOutput(msg.sType + " " + sender);
     if (msg.sType == DUI_MSGTYPE_WINDOWINIT) return OnWindowInit();
-    if (msg.sType == DUI_MSGTYPE_WINDOWSIZE && firstSizePending_ && msg.pSender && msg.pSender->GetName() == "root") {
-        firstSizePending_ = false;
+    if (msg.sType == DUI_MSGTYPE_WINDOWSIZE) {
+        // The scale was applied by timer 1011 already; applying it again here would undo a
+        // DPI chosen since.
+        if (firstSizePending_ && sender == "root") firstSizePending_ = false;
         return;
     }
-    if (msg.sType != DUI_MSGTYPE_CLICK || !msg.pSender) return WindowImplBase::Notify(msg);
-    const std::string& name = msg.pSender->GetName();
-    if (name == "closebtn" || name == "nodevice_ok_btn") return HideToTray();
-    if (name == "control_light_status") return SetLightControl(lightControl_ ? 0 : 1, true);
-    if (name == "skinbtn") return OpenSkinChooser(*this);
-    if (name == "setbtn") return OpenSettingsWindow(*this, false);
+    if (msg.sType == DUI_MSGTYPE_CLICK) {
+        if (sender == "closebtn" || sender == "nodevice_ok_btn") return HideToTray();
+        if (sender == "control_light_status") return SetLightControl(lightControl_ ? 0 : 1, true);
+        if (sender == "skinbtn") return OpenSkinChooser(*this);
+        if (sender == "setbtn") return OpenSettingsWindow(*this, false);
+        if (sender == "maxbtn" || sender == "restorebtn") {
+            WindowImplBase::Notify(msg);
+            // One of the two stands in the caption, as the window is.
+            if (maxButton_) maxButton_->SetVisible(!IsMaximized());
+            if (restoreButton_) restoreButton_->SetVisible(IsMaximized());
+            return;
+        }
+    }
+    if (msg.sType == DUI_MSGTYPE_ITEMACTIVATE || msg.sType == DUI_MSGTYPE_SETFOCUS) {
+        // The macro action menu and key capture come with the macro editor and key assignment.
+        if (sender == "macro_action" || sender == "keyset_keyboard_text_edit")
+            DebugOutput("main window: " + msg.sType + " " + sender + " (not built yet)");
+    }
+    if (!router_.Route(msg)) return;
     WindowImplBase::Notify(msg);
 }
 
@@ -124,6 +151,7 @@ void CMainWnd::HideToTray() {
 
 void CMainWnd::UpdateNoDeviceView() {
     // The empty state and the pages share the page area: one of them has it all.
+    presentDevices_ = deviceList_ ? deviceList_->VisibleCount() : 0;
     if (CControlUI* view = FindControl("No_device_Link")) view->SetVisible(presentDevices_ == 0);
     if (CControlUI* pages = FindControl("device_switch")) pages->SetVisible(presentDevices_ != 0);
     if (CControlUI* hint = FindControl("device_strip_empty")) hint->SetVisible(presentDevices_ == 0);
@@ -171,7 +199,7 @@ void CMainWnd::SetLightControl(int value, bool broadcast) {
     if (broadcast && bus_ && bus_->Running()) bus_->Broadcast(RegisteredName("UWM_LIGHT_CONTROL_NOTIFY"), 1, lightControl_);
     if (CControlUI* status = FindControl("control_light_status"))
         status->SetText(lightControl_ ? kLightControlOnText : kLightControlOffText);
-    // The engines take the flag once the device list hands them over.
+    if (systemAwake && deviceList_) deviceList_->SetLightControl(lightControl_);
     DebugOutput(std::string("main window: lighting control ") + (lightControl_ ? "on" : "off"));
 }
 
@@ -182,27 +210,6 @@ void CMainWnd::ReportDeviceList() {
     const DeviceListReport report = MakeDeviceListReport(kPageTable);
     const BusAnswer answer = bus_->CopyDataTo(tool, GetHWND(), kDeviceListReportId, report);
     DebugOutput(std::string("main window: device list report ") + BusStatusText(answer.status));
-}
-
-void CMainWnd::OnDeviceArrival(int row) {
-    CriticalSectionLock hold(models_.lock);
-    if (row < 0 || row >= static_cast<int>(models_.rows.size())) return;
-    const DeviceInterfaceEntry& entry = models_.rows[row];
-    DebugOutput("device arrival: row " + std::to_string(row) + " " + entry.devicePath);
-    if (entry.interfaceRole == kRoleCommand) ++presentDevices_;
-    UpdateNoDeviceView();
-}
-
-void CMainWnd::OnDeviceRemoval(int row) {
-    CriticalSectionLock hold(models_.lock);
-    if (row < 0 || row >= static_cast<int>(models_.rows.size())) return;
-    const DeviceInterfaceEntry& entry = models_.rows[row];
-    if (entry.interfaceRole == kRoleCommand) {
-        DebugOutput(entry.deviceKind == kKindMouse || entry.deviceKind == kKindMouseViaReceiver ? "鼠标设备丢失" : "键盘设备丢失");
-        if (presentDevices_ > 0) --presentDevices_;
-    }
-    DebugOutput("device removal: row " + std::to_string(row));
-    UpdateNoDeviceView();
 }
 
 void CMainWnd::OnTrayIcon(LPARAM mouseMessage) {
@@ -254,9 +261,11 @@ void CMainWnd::OnPowerBroadcast(WPARAM event) {
     if (event == PBT_APMSUSPEND) {
         systemAwake = 0;
         // The engines let go of the lighting while the machine sleeps.
+        if (deviceList_) deviceList_->SetLightControl(0);
         DebugOutput("main window: system suspends, lighting control 0");
     } else if (event == PBT_APMRESUMEAUTOMATIC) {
         systemAwake = 1;
+        if (deviceList_) deviceList_->SetLightControl(lightControl_);
         DebugOutput("main window: system resumed, lighting control " + std::to_string(lightControl_));
     }
 }
@@ -301,6 +310,7 @@ void CMainWnd::OnWindowTimer(UINT id) {
         m_pm.Invalidate();
         break;
     case AppTimer::kTrayMenu: OpenTrayMenu(); break;
+    case AppTimer::kProfileSwitch: OnProfileSwitchTimer(); break;
     case AppTimer::kGameLightingRestore: DebugOutput("main window: game lighting ends"); break;
     default: break;
     }
@@ -375,11 +385,15 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     case AppMsg::kClearSetButtonImage:
         if (setButton_) setButton_->SetAttribute("foreimage", "");
         return 0;
+    case AppMsg::kWindowActive: SetWindowActive(static_cast<int>(wParam)); return 0;
+    case AppMsg::kPagePresence: OnPagePresence(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
+    case AppMsg::kDeviceSettingsReset: OnDeviceSettingsReset(); return 0;
     case AppMsg::kInputHook:
+        // The input hook arrives with macro recording and key capture.
+        DebugOutput("main window: input hook " + std::to_string(wParam) + " (not built yet)");
+        return 0;
     case AppMsg::kPowerStatusA:
-    case AppMsg::kPowerStatusB:
-    case AppMsg::kPagePresence:
-    case AppMsg::kDeviceSettingsReset: return 0;
+    case AppMsg::kPowerStatusB: return 0;
     default: break;
     }
     bHandled = false;
@@ -396,6 +410,8 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& bHandled) {
     DebugOutput("退出测试");
     ShowWindow(false);
     StopWorkers();
+    // The engines' own threads end with their pages; the list goes before the controls do.
+    deviceList_.reset();
     if (busLink_) busLink_->Detach();
     trayIcon_.DeleteTrayIcon();
     g_mainWindow = 0;

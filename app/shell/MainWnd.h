@@ -5,6 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "app/routing/ControlBuilder.h"
+#include "app/routing/NotifyRouter.h"
+#include "app/routing/RouteHost.h"
 #include "app/shell/DeviceScanThread.h"
 #include "app/shell/SystemPower.h"
 #include "app/shell/WindowBusLink.h"
@@ -12,6 +15,7 @@
 #include "platform/WorkerThread.h"
 
 class CMessageBus;
+class CDeviceList;
 
 inline constexpr int kWorkerSlotCount = 20;
 inline constexpr int kScanThreadSlot = 0;
@@ -20,7 +24,7 @@ inline constexpr uint32_t kWorkerStopTimeoutMs = 1000;
 // since the window shows itself only after the first device scan (a visible start would flash).
 inline constexpr DuiLib::DWORD kMainWindowStyle = 0x96CA0000 & ~DuiLib::WS_VISIBLE;
 
-class CMainWnd : public DuiLib::WindowImplBase {
+class CMainWnd : public DuiLib::WindowImplBase, public IRouteHost {
 public:
     // bus may be null or not running: the window then works without other programs.
     explicit CMainWnd(CMessageBus* bus);
@@ -29,6 +33,8 @@ public:
     std::string GetWindowClassName() const override { return "MainWnd"; }
     std::string GetSkinFile() override { return "XML_MAIN"; }
     void InitWindow() override;
+    // The builder callback: our own tags become engines, panels and custom controls.
+    DuiLib::CControlUI* CreateControl(const std::string& className) override;
     void Notify(DuiLib::TNotifyUI& msg) override;
     DuiLib::LRESULT HandleCustomMessage(DuiLib::UINT msg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam,
                                         bool& bHandled) override;
@@ -47,6 +53,16 @@ public:
     // The monitor under the window changed its DPI (or the window moved to another monitor).
     void OnDpiChanged(int dpi);
 
+    // IRouteHost: what the notification routing reaches through the window.
+    CTorvanelUSBDevice* ActiveDevice() override;
+    int ScreenWidth() const override { return screenWidth_; }
+    int ScreenHeight() const override { return screenHeight_; }
+    int AskUser(const std::string& textKey, int buttons) override;
+    void StartProfileSwitchTimer() override;
+    void OnDeviceEntrySelected(DuiLib::CControlUI* sender) override;
+    void SelectNeighbourDevice(bool next) override;
+
+    CDeviceList* DeviceList() { return deviceList_.get(); }
     int LightControl() const { return lightControl_; }
     int Dpi() const { return dpi_; }
     int PresentDeviceCount() const { return presentDevices_; }
@@ -64,8 +80,18 @@ private:
     // Messages dropped while the system sleeps.
     static bool IgnoredWhileAsleep(DuiLib::UINT msg);
     void OnBusDelivery(BusDelivery& delivery);
+    // Device list glue (MainWndDevices.cpp).
+    void CreateDevicePages();
     void OnDeviceArrival(int row);
     void OnDeviceRemoval(int row);
+    void OnPagePresence(int pageRow, int present);
+    std::string RowPath(int row);
+    // Runs a device-list change and reports which pages it showed or hid.
+    template <typename Change> void ChangeDeviceList(Change change);
+    void OnProfileSwitchTimer();
+    void OnDeviceSettingsReset();
+    void WatchActivation();
+    void SetWindowActive(int active);
     void SetLightControl(int value, bool broadcast);
     void ReportDeviceList();
     void UpdateNoDeviceView();
@@ -95,6 +121,11 @@ private:
     SharedInterfaceList models_;
     DeviceScanParams scanParams_;
     int presentDevices_ = 0;
+    int screenWidth_ = 0;
+    int screenHeight_ = 0;
+    CControlBuilder builder_{&m_pm};
+    CNotifyRouter router_{*this};
+    std::unique_ptr<CDeviceList> deviceList_;
     CMessageBus* bus_ = nullptr;
     std::unique_ptr<CWindowBusLink> busLink_;
     std::string screenshotPath_;

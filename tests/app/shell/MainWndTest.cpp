@@ -19,6 +19,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/routing/ControlBuilder.h"
 #include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
 #include "app/shell/SystemPower.h"
@@ -52,6 +53,7 @@ protected:
         CPaintManagerUI::SetResourcePath(ZORV_SKIN_DIR);
         ASSERT_TRUE(CResourceManager::GetInstance()->LoadResource("res.xml"));
         RegisterAppInstanceMessage();
+        RegisterControlClasses();
         RegisterApplicationMessages();
     }
 
@@ -60,6 +62,8 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
         setenv("ZORV_HID_EMULATOR_DIR", dir_.c_str(), 1);
+        // Profiles of the pages' engines go below the test's own folder.
+        setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
     }
 
     void TearDown() override {

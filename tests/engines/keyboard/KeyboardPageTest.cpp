@@ -12,6 +12,9 @@
 #include "engines/device/DeviceKeyButton.h"
 #include "engines/keyboard/KeyCodeTables.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
+#include "panels/controls/PanelControls.h"
+#include "panels/lighting/LightingControls.h"
+#include "panels/profile/DeviceProfileUI.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 
 using namespace DuiLib;
@@ -37,6 +40,10 @@ protected:
         std::filesystem::create_directories(home);
         setenv("XDG_DATA_HOME", home.c_str(), 1);
         RegisterKeyboardControls();
+        // The page holds the key picture (a select panel), the lighting panel and the profile strip.
+        RegisterPanelControls();
+        RegisterLightingControls();
+        RegisterProfileControls();
     }
     void TearDown() override { delete window_; }
 

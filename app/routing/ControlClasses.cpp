@@ -1,0 +1,14 @@
+#include "app/devicelist/DeviceList.h"
+#include "app/routing/ControlBuilder.h"
+#include "engines/keyboard/TorvanelKeyboardDevice.h"
+#include "panels/controls/PanelControls.h"
+#include "panels/lighting/LightingControls.h"
+#include "panels/profile/DeviceProfileUI.h"
+
+void RegisterControlClasses() {
+    RegisterPanelControls();
+    RegisterKeyboardControls();
+    RegisterDeviceListControls();
+    RegisterLightingControls();
+    RegisterProfileControls();
+}

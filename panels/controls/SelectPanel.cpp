@@ -1,0 +1,223 @@
+#include "panels/controls/SelectPanel.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QWidget>
+#include <algorithm>
+
+#include "app/toolkit/PaintManager.h"
+#include "app/toolkit/QtConvert.h"
+#include "app/toolkit/Theme.h"
+#include "app/toolkit/XmlNode.h"
+
+namespace DuiLib {
+
+using detail::SameNoCase;
+
+namespace {
+
+constexpr int kBandFillAlpha = 0x40;
+constexpr int kKeyOutlineRadius = 4;
+
+RECT Normalised(POINT a, POINT b) {
+    return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+// A band of no width (a straight horizontal or vertical drag) still touches the keys it crosses.
+bool Touches(const RECT& band, const RECT& key) {
+    return band.left <= key.right - 1 && key.left <= band.right && band.top <= key.bottom - 1 && key.top <= band.bottom &&
+           !key.IsEmpty();
+}
+
+}  // namespace
+
+namespace detail {
+
+// Child widgets paint over their parent, so the band and the key outlines live in a widget
+// laid over the keys that lets the mouse through.
+class SelectionOverlay : public QWidget {
+public:
+    SelectionOverlay(CSelectPanelUI* panel, QWidget* parent) : QWidget(parent), m_panel(panel) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+    void Detach() { m_panel = nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!m_panel) return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const RECT& origin = m_panel->GetPos();
+        painter.translate(-origin.left, -origin.top);
+        const QColor accent = ToQColor(Theme::kAccent);
+        const int pen = std::max(1, m_panel->Scale(1));
+        for (CControlUI* key : m_panel->GetSelectedKeys()) {
+            if (!key->IsVisible()) continue;
+            const QRectF r = QRectF(ToQRect(key->GetPos())).adjusted(0.5, 0.5, -0.5, -0.5);
+            const double radius = m_panel->Scale(kKeyOutlineRadius);
+            painter.setPen(QPen(accent, pen * 2));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(r, radius, radius);
+        }
+        if (!m_panel->IsDragging()) return;
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        const RECT band = m_panel->GetSelectionRect();
+        QColor fill = accent;
+        fill.setAlpha(kBandFillAlpha);
+        painter.fillRect(ToQRect(band), fill);
+        painter.setPen(QPen(accent, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(band.left, band.top, std::max(0, band.Width() - 1), std::max(0, band.Height() - 1)));
+    }
+
+private:
+    CSelectPanelUI* m_panel;
+};
+
+}  // namespace detail
+
+CSelectPanelUI::CSelectPanelUI() = default;
+
+CSelectPanelUI::~CSelectPanelUI() {
+    if (m_pOverlay) m_pOverlay->Detach();
+}
+
+std::string CSelectPanelUI::GetClass() const { return kClassName; }
+
+void* CSelectPanelUI::GetInterface(const std::string& name) {
+    return SameNoCase(name, kClassName) ? this : CVerticalLayoutUI::GetInterface(name);
+}
+
+QWidget* CSelectPanelUI::CreateWidget() {
+    QWidget* widget = CVerticalLayoutUI::CreateWidget();
+    m_pOverlay = new detail::SelectionOverlay(this, widget);
+    return widget;
+}
+
+void CSelectPanelUI::SetPos(RECT rc, bool needInvalidate) {
+    CVerticalLayoutUI::SetPos(rc, needInvalidate);
+    RefreshOverlay();
+}
+
+void CSelectPanelUI::RefreshOverlay() {
+    if (!m_pOverlay) return;
+    m_pOverlay->setGeometry(0, 0, m_rcItem.Width(), m_rcItem.Height());
+    m_pOverlay->raise();
+    m_pOverlay->show();
+    m_pOverlay->update();
+}
+
+std::vector<CControlUI*> CSelectPanelUI::KeyButtons() {
+    std::vector<CControlUI*> keys;
+    VisitTree([&](CControlUI* c) {
+        if (c != this && c->GetClass() == kKeyButtonClass) keys.push_back(c);
+        return true;
+    });
+    return keys;
+}
+
+bool CSelectPanelUI::IsKeySelected(const CControlUI* key) const { return m_selected.count(key) != 0; }
+
+void CSelectPanelUI::SetKeySelected(CControlUI* key, bool selected) {
+    if (!key) return;
+    if (selected) m_selected.insert(key);
+    else m_selected.erase(key);
+    RefreshOverlay();
+}
+
+std::vector<CControlUI*> CSelectPanelUI::GetSelectedKeys() {
+    std::vector<CControlUI*> keys = KeyButtons();
+    std::erase_if(keys, [this](CControlUI* c) { return !IsKeySelected(c); });
+    return keys;
+}
+
+void CSelectPanelUI::ClearSelection() {
+    m_selected.clear();
+    RefreshOverlay();
+}
+
+void CSelectPanelUI::ForgetRemoved() {
+    // Keys that left the panel must not stay selected (a new control could reuse the address).
+    std::set<const CControlUI*> still;
+    for (CControlUI* key : KeyButtons())
+        if (IsKeySelected(key)) still.insert(key);
+    m_selected.swap(still);
+}
+
+bool CSelectPanelUI::Remove(CControlUI* control, bool doNotDestroy) {
+    const bool removed = CVerticalLayoutUI::Remove(control, doNotDestroy);
+    ForgetRemoved();
+    return removed;
+}
+
+bool CSelectPanelUI::RemoveAt(int index, bool doNotDestroy) {
+    const bool removed = CVerticalLayoutUI::RemoveAt(index, doNotDestroy);
+    ForgetRemoved();
+    return removed;
+}
+
+void CSelectPanelUI::RemoveAll() {
+    CVerticalLayoutUI::RemoveAll();
+    m_selected.clear();
+    m_drag = Drag::None;
+}
+
+void CSelectPanelUI::FinishSelection() {
+    m_selected.clear();
+    for (CControlUI* key : KeyButtons())
+        if (Touches(m_rcSelection, key->GetPos())) m_selected.insert(key);
+    NeedUpdate();
+    RefreshOverlay();
+    if (m_pManager) m_pManager->SendNotify(this, kSelectEndNotify);
+}
+
+void CSelectPanelUI::ForwardClick(TEventUI& event) {
+    for (CControlUI* key : KeyButtons()) {
+        if (!key->IsVisible() || !key->GetPos().Contains(event.ptMouse)) continue;
+        TEventUI up = event;
+        up.pSender = key;
+        key->Event(up);
+        return;
+    }
+}
+
+void CSelectPanelUI::DoEvent(TEventUI& event) {
+    switch (event.Type) {
+    case UIEVENT_BUTTONDOWN:
+        if (IsEnabled()) {
+            m_ptAnchor = event.ptMouse;
+            m_rcSelection = RECT{};
+            m_drag = Drag::Pending;
+        }
+        return;
+    case UIEVENT_MOUSEMOVE:
+        if (m_drag == Drag::None) break;
+        m_drag = Drag::Active;
+        m_rcSelection = Normalised(m_ptAnchor, event.ptMouse);
+        Invalidate();
+        RefreshOverlay();
+        return;
+    case UIEVENT_BUTTONUP: {
+        const Drag drag = m_drag;
+        m_drag = Drag::None;
+        if (drag == Drag::Active) {
+            FinishSelection();
+            m_rcSelection = RECT{};
+        } else if (drag == Drag::Pending) {
+            ForwardClick(event);
+        }
+        return;
+    }
+    case UIEVENT_KILLFOCUS:
+        // A drag broken off by a focus change selects nothing.
+        m_drag = Drag::None;
+        RefreshOverlay();
+        break;
+    default:
+        break;
+    }
+    CVerticalLayoutUI::DoEvent(event);
+}
+
+}  // namespace DuiLib
