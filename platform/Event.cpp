@@ -14,7 +14,8 @@ using Clock = std::chrono::steady_clock;
 
 int RemainingMs(Clock::time_point deadline, uint32_t timeoutMs) {
     if (timeoutMs == INFINITE) return -1;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    // Rounded up: a wait that rounds down to 0 returns at once, and a 1 ms polling loop would spin.
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left < 0 ? 0 : static_cast<int>(left);
 }
 }  // namespace

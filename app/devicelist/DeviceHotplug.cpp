@@ -119,22 +119,24 @@ void CDeviceList::ArriveCommand(int row, const RowView& view) {
     page.entry->StartTimer(kTimerConnect, kConnectDelayMs);
 }
 
-void CDeviceList::ArriveEvent(int row, const RowView& view) {
-    (void)row;
+int CDeviceList::FindEventOwner(const RowView& view) const {
+    // A receiver's event interface belongs to the product it stands in for.
     const bool useIdsOfPartner = ThroughReceiverKind(view.row.deviceKind) && view.row.hasPartner;
     const int vendorId = useIdsOfPartner ? view.partner.vendorId : view.row.vendorId;
     const int productId = useIdsOfPartner ? view.partner.productId : view.row.productId;
-    const int index = FindByProduct(FamilyOfKind(view.row.deviceKind), vendorId, productId);
+    return FindByProduct(FamilyOfKind(view.row.deviceKind), vendorId, productId);
+}
+
+void CDeviceList::ArriveEvent(int row, const RowView& view) {
+    (void)row;
+    const int index = FindEventOwner(view);
     if (index < 0) return;
     if (auto* keyboard = dynamic_cast<CTorvanelKeyboardDevice*>(pages_[index].engine))
         keyboard->ReattachEventRecord(view.row.devicePath, view.row.deviceKind);
 }
 
 void CDeviceList::RemoveEvent(const RowView& view) {
-    const bool useIdsOfPartner = ThroughReceiverKind(view.row.deviceKind) && view.row.hasPartner;
-    const int vendorId = useIdsOfPartner ? view.partner.vendorId : view.row.vendorId;
-    const int productId = useIdsOfPartner ? view.partner.productId : view.row.productId;
-    const int index = FindByProduct(FamilyOfKind(view.row.deviceKind), vendorId, productId);
+    const int index = FindEventOwner(view);
     if (index < 0) return;
     // The listener would only spin on a handle whose device has gone.
     if (auto* keyboard = dynamic_cast<CTorvanelKeyboardDevice*>(pages_[index].engine))

@@ -91,6 +91,7 @@ private:
     int BuildPage(int interfaceRow, DuiLib::IDialogBuilderCallback* callback, const std::string& profileId);
     int FindByIdentity(int row, const RowView& view, bool partnerToo) const;
     int FindByProduct(DeviceFamily family, int vendorId, int productId) const;
+    int FindEventOwner(const RowView& view) const;
     void ArriveCommand(int row, const RowView& view);
     void ArriveEvent(int row, const RowView& view);
     void RemoveCommand(int row, const RowView& view);

@@ -66,8 +66,9 @@ visible=$(sample)
 window=$(xdotool search --name "Zorv Wired Manager" 2>/dev/null | head -1)
 if [ -n "$window" ]; then
     eval "$(xdotool getwindowgeometry --shell "$window")"
-    # The caption's close button hides the window to the tray.
-    xdotool mousemove $((X + WIDTH - 22)) $((Y + 24)) click 1
+    # The caption's close button (44 x 40, inset 4 from the right, centred in the 48-high caption
+    # of main/main.xml) hides the window to the tray; the interface scales by WIDTH / 1000.
+    xdotool mousemove $((X + WIDTH - 26 * WIDTH / 1000)) $((Y + 24 * WIDTH / 1000)) click 1
     sleep 2
     hidden=$(sample)
 else

@@ -66,11 +66,21 @@ void CDeviceKeyButtonUI::DoPaint(QPainter& painter, const RECT&) {
     if (!text.empty()) {
         painter.setPen(IsEnabledInTree() ? QColor(0xE6, 0xE8, 0xEE) : QColor(0x70, 0x74, 0x80));
         const QRectF room = cap.adjusted(Scale(3), Scale(2), -Scale(3), -Scale(2));
-        // Long names shrink to fit the cap instead of being cut off.
+        // Long names shrink to fit the cap instead of being cut off; the fit is measured once per
+        // text, font and size, as the caps repaint with every lighting frame.
         QFont font = GetQFont();
         const QString label = ToQ(text);
-        for (int step = 0; step < 6 && QFontMetricsF(font).horizontalAdvance(label) > room.width(); ++step)
-            font.setPixelSize(std::max(6, font.pixelSize() * 85 / 100));
+        const int width = static_cast<int>(room.width());
+        if (label != fittedText_ || width != fittedWidth_ || font.pixelSize() != fittedBaseSize_ || font.family() != fittedFamily_) {
+            fittedText_ = label;
+            fittedWidth_ = width;
+            fittedBaseSize_ = font.pixelSize();
+            fittedFamily_ = font.family();
+            for (int step = 0; step < 6 && QFontMetricsF(font).horizontalAdvance(label) > room.width(); ++step)
+                font.setPixelSize(std::max(6, font.pixelSize() * 85 / 100));
+            fittedSize_ = font.pixelSize();
+        }
+        if (fittedSize_ > 0) font.setPixelSize(fittedSize_);
         painter.setFont(font);
         painter.drawText(room, Qt::AlignCenter, label);
     }

@@ -1,6 +1,8 @@
 #pragma once
 // A key cap of the device picture: shows the lighting colour of its point, the key's label and,
 // when the key carries another function than its own, a marker layer. Clicking raises "click".
+#include <QString>
+
 #include <cstdint>
 
 #include "app/toolkit/Control.h"
@@ -27,4 +29,10 @@ private:
     uint32_t colour_ = 0;
     uint8_t brightness_ = 0;
     bool keyLayerVisible_ = false;
+    // The label's fitted font size for the text, cap width and font it was measured with.
+    QString fittedText_;
+    QString fittedFamily_;
+    int fittedWidth_ = -1;
+    int fittedBaseSize_ = -1;
+    int fittedSize_ = 0;
 };

@@ -1,12 +1,18 @@
 // The list entry's timers and the device events every family shares.
 #include "engines/device/TorvanelUSBDevice.h"
 
+#include <QWidget>
+
+#include "app/toolkit/PaintManager.h"
 #include "app/toolkit/WindowMessages.h"
+#include "platform/Time.h"
 
 namespace {
 
 constexpr unsigned kFrameIntervalMs = 5;
 constexpr unsigned kFrameIntervalReceiverMs = 500;
+// The picture follows the frames at about the display's pace; the device still gets every frame.
+constexpr uint32_t kPageFrameIntervalMs = 33;
 constexpr unsigned kPowerStartMs = 50;
 constexpr unsigned kPowerIntervalMs = 20000;
 constexpr unsigned kLinkRetryMs = 3000;
@@ -26,11 +32,18 @@ void CTorvanelUSBDevice::TellLink(bool online) { SendToMainWindow(kMsgDeviceLink
 void CTorvanelUSBDevice::OnTimer(unsigned id) {
     const bool connected = commandChannel_.IsConnected();
     switch (id) {
-    case kTimerPushFrame:
+    case kTimerPushFrame: {
+        // The key caps repaint themselves when their colour changes, so the page as a whole is
+        // not invalidated here; a hidden window shows nothing at all.
+        const uint32_t now = GetTickCount();
+        QWidget* host = m_pManager ? m_pManager->GetHostWidget() : nullptr;
+        pageFrameDue_ = host && host->isVisible() && now - lastPageFrameMs_ >= kPageFrameIntervalMs;
+        if (pageFrameDue_) lastPageFrameMs_ = now;
         PushFrame();
-        if (preview_ && listEntry_ && listEntry_->IsPageSelected()) Invalidate();
+        pageFrameDue_ = true;
         if (connected) StartEntryTimer(kTimerPushFrame, ThroughReceiver() ? kFrameIntervalReceiverMs : kFrameIntervalMs);
         break;
+    }
     case kTimerConnect:
         if (ThroughReceiver() && connected) {
             if (CheckReceiverLink() != 1) {

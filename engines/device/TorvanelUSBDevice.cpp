@@ -153,7 +153,7 @@ bool CTorvanelUSBDevice::LightButtonVisible(size_t index) const {
 }
 
 void CTorvanelUSBDevice::ShowLightButton(size_t index, uint32_t colour, uint8_t brightness, bool) {
-    if (LightButtonExists(index)) lightButtons_[index]->SetLightColor(colour, brightness);
+    if (pageFrameDue_ && LightButtonExists(index)) lightButtons_[index]->SetLightColor(colour, brightness);
 }
 
 int CTorvanelUSBDevice::StreamLightFrame(const uint8_t* bytes, size_t length) {

@@ -183,6 +183,9 @@ protected:
     int modelIndex_ = 0;
     std::array<uint32_t, 3> audioLight_{};
     int linkFailures_ = 0;
+    // Whether the frame being pushed is also shown on the key caps (timer 1000 paces the picture).
+    bool pageFrameDue_ = true;
+    uint32_t lastPageFrameMs_ = 0;
 
     ILightingPanel* LightingPanel() const;
 };

@@ -28,14 +28,20 @@ void Pump(int rounds) {
     }
 }
 
-bool PumpUntil(const std::function<bool()>& condition) {
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
-        if (clock.elapsed() > 2000) return false;
+        if (clock.elapsed() > timeoutMs) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+void PumpFor(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 DuiLib::CControlUI* RecordingWindow::CreateControl(const std::string& tag) {

@@ -10,8 +10,10 @@ namespace ToolkitTest {
 
 // Runs queued work (posted messages, async notifications, deferred deletes) for a while.
 void Pump(int rounds = 5);
-// Pumps until the condition holds or about two seconds passed.
-bool PumpUntil(const std::function<bool()>& condition);
+// Pumps until the condition holds or timeoutMs passed.
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 2000);
+// Pumps for ms milliseconds.
+void PumpFor(int ms);
 
 struct Recorded {
     std::string type;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QWidget>
 
@@ -21,6 +20,7 @@
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "platform/DebugOutput.h"
 #include "tests/e2e/device/EmulatedKeyboardFixture.h"
+#include "tests/toolkit/ToolkitTestSupport.h"
 
 using namespace DuiLib;
 
@@ -32,13 +32,7 @@ constexpr int kDirectCommandRow = 0;  // run-time rows of the 0x5062 keyboard an
 constexpr int kReceiverCommandRow = 2;
 
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return ToolkitTest::PumpUntil(condition, timeoutMs);
 }
 
 struct SharedRows {

@@ -14,26 +14,17 @@
 #include "app/toolkit/UIlib.h"
 #include "device/registry/ModelTables.h"
 #include "store/KeyboardProfiledata.h"
+#include "tests/toolkit/ToolkitTestSupport.h"
 
 using namespace DuiLib;
 
 namespace journey {
 
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return ToolkitTest::PumpUntil(condition, timeoutMs);
 }
 
-void Pump(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+void Pump(int ms) { ToolkitTest::PumpFor(ms); }
 
 void JourneyTest::SetUpTestSuite() {
     CPaintManagerUI::SetInstance();
