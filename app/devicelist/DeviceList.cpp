@@ -147,9 +147,11 @@ int CDeviceList::BuildPage(int interfaceRow, IDialogBuilderCallback* callback, c
         name->SetResourceText(true);
         name->SetText(pageRow.typeFolderName);
     }
-    // Two keyboards would read alike; the model tells them apart.
+    // Two keyboards would read alike; the model (product row of the model index) tells them apart.
     if (CControlUI* model = entry->FindSubControl("device_select_model"))
-        model->SetText(p < static_cast<int>(kProductTable.size()) - 1 ? kProductTable[p].productName : "");
+        model->SetText(pageRow.modelIndex >= 0 && pageRow.modelIndex < static_cast<int>(kProductTable.size()) - 1
+                           ? kProductTable[pageRow.modelIndex].productName
+                           : "");
     entry->SetEngine(engine, engine);
     engine->SetListEntry(entry);
     entry->SetPresenceHandler([this](CDeviceOptionUI& e, bool present) {

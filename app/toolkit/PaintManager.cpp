@@ -28,6 +28,8 @@ struct SharedState {
     FontInfo defaultFont{Theme::kLatinFace, Theme::kDefaultFontSize, false, false, false};
     std::string resourcePath;
     std::vector<CPaintManagerUI*> managers;
+    // Built fonts by (id, DPI): controls ask for theirs on every paint.
+    std::map<std::pair<int, int>, QFont> fontCache;
 };
 
 SharedState& Shared() {
@@ -124,13 +126,18 @@ void CPaintManagerUI::Term() {
 
 void CPaintManagerUI::AddFont(int id, const std::string& face, int size, bool bold, bool underline, bool italic) {
     Shared().fonts[id] = FontInfo{face, size, bold, underline, italic};
+    Shared().fontCache.clear();
 }
 
 void CPaintManagerUI::SetDefaultFont(const std::string& face, int size, bool bold, bool underline, bool italic) {
     Shared().defaultFont = FontInfo{face, size, bold, underline, italic};
+    Shared().fontCache.clear();
 }
 
-void CPaintManagerUI::RemoveAllFonts() { Shared().fonts.clear(); }
+void CPaintManagerUI::RemoveAllFonts() {
+    Shared().fonts.clear();
+    Shared().fontCache.clear();
+}
 
 FontInfo CPaintManagerUI::GetDefaultFontInfo() { return Shared().defaultFont; }
 
@@ -367,6 +374,9 @@ void CPaintManagerUI::DeliverTimer(CControlUI* control, UINT id) {
 QFont CPaintManagerUI::GetFont(int id) const { return FontAt(id, m_dpi); }
 
 QFont CPaintManagerUI::FontAt(int id, const CDPI& dpi) {
+    const std::pair<int, int> key{id, dpi.GetDPI()};
+    auto cached = Shared().fontCache.find(key);
+    if (cached != Shared().fontCache.end()) return cached->second;
     FontInfo info;
     if (id < 0 || !GetFontInfo(id, info)) info = Shared().defaultFont;
     QFont font;
@@ -378,6 +388,7 @@ QFont CPaintManagerUI::FontAt(int id, const CDPI& dpi) {
     font.setBold(info.bold);
     font.setUnderline(info.underline);
     font.setItalic(info.italic);
+    Shared().fontCache.emplace(key, font);
     return font;
 }
 

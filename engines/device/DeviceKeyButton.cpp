@@ -50,39 +50,55 @@ void CDeviceKeyButtonUI::DoPaint(QPainter& painter, const RECT&) {
     const int glow = brightness_;
     const QColor light(red * glow / 255, green * glow / 255, blue * glow / 255);
     const qreal radius = Scale(4);
+    // The light shines around the cap's edge so that the label stays readable: a lit rounded
+    // rectangle under the cap's face, which is drawn once and kept, as the caps repaint with
+    // every lighting frame and only the light changes then.
     QPainterPath outline;
     outline.addRoundedRect(cap, radius, radius);
-    painter.fillPath(outline, QColor(0x24, 0x27, 0x30));
-    // The light shines around the cap's edge so that the label stays readable.
-    painter.setPen(QPen(light, Scale(2)));
-    painter.drawPath(outline);
+    painter.fillPath(outline, light);
+    const qreal ring = Scale(2);
+    const QRectF face = cap.adjusted(ring, ring, -ring, -ring);
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    if (FaceIsStale(face.size(), ratio)) RenderFace(face.size(), ratio, std::max<qreal>(0, radius - ring));
+    painter.drawPixmap(face.topLeft(), face_);
+    painter.restore();
+}
+
+bool CDeviceKeyButtonUI::FaceIsStale(QSizeF size, qreal ratio) const {
+    return face_.isNull() || faceSize_ != size || faceRatio_ != ratio || faceText_ != GetText() ||
+           faceEnabled_ != IsEnabledInTree() || faceKeyLayer_ != keyLayerVisible_ || faceFont_ != GetQFont();
+}
+
+void CDeviceKeyButtonUI::RenderFace(QSizeF size, qreal ratio, qreal radius) {
+    faceSize_ = size;
+    faceRatio_ = ratio;
+    faceText_ = GetText();
+    faceEnabled_ = IsEnabledInTree();
+    faceKeyLayer_ = keyLayerVisible_;
+    faceFont_ = GetQFont();
+    face_ = QPixmap((size * ratio).toSize());
+    face_.setDevicePixelRatio(ratio);
+    face_.fill(Qt::transparent);
+    QPainter painter(&face_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area(QPointF(0, 0), size);
+    QPainterPath shape;
+    shape.addRoundedRect(area, radius, radius);
+    painter.fillPath(shape, QColor(0x24, 0x27, 0x30));
     if (keyLayerVisible_) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0xF0, 0xA0, 0x30));
         const qreal dot = Scale(5);
-        painter.drawEllipse(QRectF(cap.right() - dot - Scale(3), cap.top() + Scale(3), dot, dot));
+        painter.drawEllipse(QRectF(area.right() - dot - Scale(1), area.top() + Scale(1), dot, dot));
     }
-    const std::string text = GetText();
-    if (!text.empty()) {
-        painter.setPen(IsEnabledInTree() ? QColor(0xE6, 0xE8, 0xEE) : QColor(0x70, 0x74, 0x80));
-        const QRectF room = cap.adjusted(Scale(3), Scale(2), -Scale(3), -Scale(2));
-        // Long names shrink to fit the cap instead of being cut off; the fit is measured once per
-        // text, font and size, as the caps repaint with every lighting frame.
-        QFont font = GetQFont();
-        const QString label = ToQ(text);
-        const int width = static_cast<int>(room.width());
-        if (label != fittedText_ || width != fittedWidth_ || font.pixelSize() != fittedBaseSize_ || font.family() != fittedFamily_) {
-            fittedText_ = label;
-            fittedWidth_ = width;
-            fittedBaseSize_ = font.pixelSize();
-            fittedFamily_ = font.family();
-            for (int step = 0; step < 6 && QFontMetricsF(font).horizontalAdvance(label) > room.width(); ++step)
-                font.setPixelSize(std::max(6, font.pixelSize() * 85 / 100));
-            fittedSize_ = font.pixelSize();
-        }
-        if (fittedSize_ > 0) font.setPixelSize(fittedSize_);
-        painter.setFont(font);
-        painter.drawText(room, Qt::AlignCenter, label);
-    }
-    painter.restore();
+    if (faceText_.empty()) return;
+    painter.setPen(faceEnabled_ ? QColor(0xE6, 0xE8, 0xEE) : QColor(0x70, 0x74, 0x80));
+    const QRectF room = area.adjusted(Scale(1), 0, -Scale(1), 0);
+    // Long names shrink to fit the cap instead of being cut off.
+    QFont font = faceFont_;
+    const QString label = ToQ(faceText_);
+    for (int step = 0; step < 6 && QFontMetricsF(font).horizontalAdvance(label) > room.width(); ++step)
+        font.setPixelSize(std::max(6, font.pixelSize() * 85 / 100));
+    painter.setFont(font);
+    painter.drawText(room, Qt::AlignCenter, label);
 }

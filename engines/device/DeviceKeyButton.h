@@ -1,9 +1,12 @@
 #pragma once
 // A key cap of the device picture: shows the lighting colour of its point, the key's label and,
 // when the key carries another function than its own, a marker layer. Clicking raises "click".
-#include <QString>
+#include <QFont>
+#include <QPixmap>
+#include <QSizeF>
 
 #include <cstdint>
+#include <string>
 
 #include "app/toolkit/Control.h"
 
@@ -29,10 +32,14 @@ private:
     uint32_t colour_ = 0;
     uint8_t brightness_ = 0;
     bool keyLayerVisible_ = false;
-    // The label's fitted font size for the text, cap width and font it was measured with.
-    QString fittedText_;
-    QString fittedFamily_;
-    int fittedWidth_ = -1;
-    int fittedBaseSize_ = -1;
-    int fittedSize_ = 0;
+    // The cap's face (background, marker, label) as last drawn, and what it was drawn from.
+    bool FaceIsStale(QSizeF size, qreal ratio) const;
+    void RenderFace(QSizeF size, qreal ratio, qreal radius);
+    QPixmap face_;
+    QSizeF faceSize_;
+    qreal faceRatio_ = 0;
+    std::string faceText_;
+    bool faceEnabled_ = true;
+    bool faceKeyLayer_ = false;
+    QFont faceFont_;
 };

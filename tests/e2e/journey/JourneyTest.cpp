@@ -163,6 +163,8 @@ TEST_F(Journey, PlugChangeTheLightingAddASecondKeyboardAndUnplugBoth) {
     for (const DevicePageRecord& page : w.DeviceList()->Pages())
         if (page.engine == Engine(kT3H7)) second = &page;
     ASSERT_NE(second, nullptr);
+    // Both cards say "keyboard"; the model line tells them apart.
+    EXPECT_EQ(second->entry->FindSubControl("device_select_model")->GetText(), "T3H7");
     Click(second->entry->FindSubControl("device_select"));
     EXPECT_EQ(Active(), Engine(kT3H7));
     Click(w.FindControl("device_select_prev"));
