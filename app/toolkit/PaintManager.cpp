@@ -334,9 +334,10 @@ bool CPaintManagerUI::SetTimer(CControlUI* control, UINT id, UINT elapseMs) {
 
 bool CPaintManagerUI::KillTimer(CControlUI* control, UINT id) {
     auto it = m_timers->timers.find({control, id});
-    if (it == m_timers->timers.end()) return false;
-    DisposeTimer(it->second);
-    m_timers->timers.erase(it);
+    if (it == m_timers->timers.end() || !it->second->isActive()) return false;
+    // Kept stopped: one-shot timers are killed and set again by their own handlers many times a
+    // second, and a new timer object each time costs more than the work they start.
+    it->second->stop();
     return true;
 }
 
@@ -357,7 +358,10 @@ void CPaintManagerUI::RemoveAllTimers() {
     m_timers->timers.clear();
 }
 
-bool CPaintManagerUI::HasTimer(CControlUI* control, UINT id) const { return m_timers->timers.count({control, id}) != 0; }
+bool CPaintManagerUI::HasTimer(CControlUI* control, UINT id) const {
+    auto it = m_timers->timers.find({control, id});
+    return it != m_timers->timers.end() && it->second->isActive();
+}
 
 void CPaintManagerUI::DeliverTimer(CControlUI* control, UINT id) {
     if (m_bClosing || !HasTimer(control, id)) return;

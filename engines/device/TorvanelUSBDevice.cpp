@@ -141,6 +141,7 @@ void CTorvanelUSBDevice::PushFrame() {
     FramePushContext context;
     context.throughReceiver = ThroughReceiver();
     context.functionPage = functionPage_;
+    context.showOnPage = pageFrameDue_;
     renderer_->PushFrame(*this, context);
 }
 
@@ -153,7 +154,7 @@ bool CTorvanelUSBDevice::LightButtonVisible(size_t index) const {
 }
 
 void CTorvanelUSBDevice::ShowLightButton(size_t index, uint32_t colour, uint8_t brightness, bool) {
-    if (pageFrameDue_ && LightButtonExists(index)) lightButtons_[index]->SetLightColor(colour, brightness);
+    if (LightButtonExists(index)) lightButtons_[index]->SetLightColor(colour, brightness);
 }
 
 int CTorvanelUSBDevice::StreamLightFrame(const uint8_t* bytes, size_t length) {

@@ -102,6 +102,7 @@ void CTorvanelKeyboardDevice::PushFrame() {
     FramePushContext context;
     context.throughReceiver = ThroughReceiver();
     context.functionPage = functionPage_;
+    context.showOnPage = pageFrameDue_;
     keyboardRenderer_->PushFrame(*this, context);
 }
 

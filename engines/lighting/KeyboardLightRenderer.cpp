@@ -127,7 +127,7 @@ DeviceLightFrame CKeyboardLightRenderer::CustomColourFrame() const {
 
 int CKeyboardLightRenderer::PushFrame(ILightFrameSink& sink, const FramePushContext& context) {
     if (!LightingEnabled()) return 1;
-    for (size_t i = 0; i < frame_.Count(); ++i) {
+    for (size_t i = 0; context.showOnPage && i < frame_.Count(); ++i) {
         if (!sink.LightButtonExists(i)) continue;
         if (sink.LightButtonVisible(i) && context.functionPage == 1) {
             const LightRecord record = frame_.Record(i);

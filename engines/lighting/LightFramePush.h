@@ -30,6 +30,7 @@ public:
 struct FramePushContext {
     bool throughReceiver = false;
     int functionPage = 1;  // the keyboard shows its frame on the buttons only on page 1
+    bool showOnPage = true;  // false: the frame only goes to the device (window hidden, or not yet due)
 };
 
 constexpr uint32_t ButtonColour(LightRecord record) {

@@ -112,7 +112,7 @@ void CLightRenderer::RenderOff() { frame_.Clear(); }
 
 int CLightRenderer::PushFrame(ILightFrameSink& sink, const FramePushContext& context) {
     if (!LightingEnabled()) return 1;
-    for (size_t i = 0; i < frame_.Count(); ++i) {
+    for (size_t i = 0; context.showOnPage && i < frame_.Count(); ++i) {
         if (!sink.LightButtonExists(i) || !sink.LightButtonVisible(i)) continue;
         const LightRecord record = frame_.Record(i);
         sink.ShowLightButton(i, ButtonColour(record), record.factor, true);
