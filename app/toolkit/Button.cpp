@@ -368,4 +368,15 @@ void* CCheckBoxUI::GetInterface(const std::string& name) {
     return SameNoCase(name, "CheckBox") ? this : COptionUI::GetInterface(name);
 }
 
+void ScopeOptionGroups(CControlUI* root, const std::string& scope) {
+    if (!root || scope.empty()) return;
+    const std::string suffix = "@" + scope;
+    root->VisitTree([&](CControlUI* control) {
+        auto* option = static_cast<COptionUI*>(control->GetInterface("Option"));
+        const std::string group = option ? option->GetGroup() : std::string();
+        if (!group.empty() && !group.ends_with(suffix)) option->SetGroup(group + suffix);
+        return true;
+    });
+}
+
 }  // namespace DuiLib

@@ -94,4 +94,8 @@ public:
     bool GetCheck() const { return IsSelected(); }
 };
 
+// Gives the option groups below root a scope of their own ("group@scope"), so that a layout
+// included in several pages of one window keeps one group per page. Calling it again is harmless.
+void ScopeOptionGroups(CControlUI* root, const std::string& scope);
+
 }  // namespace DuiLib

@@ -139,6 +139,8 @@ void CLightControlUI::Fail(const char* text) {
 
 void CLightControlUI::SetEffectList(const std::vector<std::string>& names, const std::vector<int>& visible,
                                     int maxBrightness, int maxSpeed) {
+    // Every device page includes the same panel; its option pairs stay within this page.
+    ScopeOptionGroups(this, std::to_string(reinterpret_cast<uintptr_t>(this)));
     FillCombo(kEffectCombo, names, &visible, true);
     if (CSliderUI* slider = Slider(kBrightnessSlider)) slider->SetMaxValue(maxBrightness);
     if (CSliderUI* slider = Slider(kSpeedSlider)) slider->SetMaxValue(maxSpeed);

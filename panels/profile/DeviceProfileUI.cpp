@@ -100,6 +100,8 @@ bool CDeviceProfileUI::IsMenuShown() const {
 }
 
 std::string CDeviceProfileUI::LoadProfiles(const std::string& userDataFolder, const std::string& defaultProfilePath) {
+    // Every page includes the same strip; its tabs must not deselect the other pages' tabs.
+    ScopeOptionGroups(this, std::to_string(reinterpret_cast<uintptr_t>(this)));
     if (CTorvanelUSBDevice* engine = OwningEngine()) {
         int category = CategoryOfDeviceKind(engine->InterfaceRow().deviceKind);
         // A page bound before its interface row is known still names its family by class.

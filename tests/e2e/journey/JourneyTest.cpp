@@ -163,6 +163,18 @@ TEST_F(Journey, PlugChangeTheLightingAddASecondKeyboardAndUnplugBoth) {
     for (const DevicePageRecord& page : w.DeviceList()->Pages())
         if (page.engine == Engine(kT3H7)) second = &page;
     ASSERT_NE(second, nullptr);
+    // Each page keeps its own settings tab and direction selected: the strip and the panel are
+    // the same layouts on every page.
+    for (const uint16_t product : {kT5K1, kT3H7}) {
+        SCOPED_TRACE(product);
+        auto* tab = PageControlAs<COptionUI>(product, "deng_Op_tab", "Option");
+        ASSERT_NE(tab, nullptr);
+        EXPECT_TRUE(tab->IsSelected());
+        auto* left = PageControlAs<COptionUI>(product, "deng_FXL_check", "Option");
+        auto* right = PageControlAs<COptionUI>(product, "deng_FXR_check", "Option");
+        ASSERT_TRUE(left && right);
+        EXPECT_NE(left->IsSelected(), right->IsSelected());
+    }
     // Both cards say "keyboard"; the model line tells them apart.
     EXPECT_EQ(second->entry->FindSubControl("device_select_model")->GetText(), "T3H7");
     Click(second->entry->FindSubControl("device_select"));
