@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
+
 namespace {
 const std::string kBin = ZORV_BIN_DIR;
 
@@ -25,33 +27,8 @@ std::string ReadFile(const std::filesystem::path& file) {
     return text.str();
 }
 
-// Runs a program with stdout+stderr into a file; returns the pid.
-pid_t Spawn(const std::vector<std::string>& argv, const std::filesystem::path& output) {
-    std::fflush(stdout);  // the child must not repeat what the parent has not written yet
-    const pid_t pid = fork();
-    if (pid == 0) {
-        FILE* out = freopen(output.c_str(), "w", stdout);
-        if (!out || dup2(fileno(stdout), 2) < 0) _exit(127);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Exit code, or -1 when it did not end in time (it is killed then).
-int WaitExit(pid_t pid, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 20) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
+using testsupport::Spawn;
+using testsupport::WaitExit;
 
 class ManagerProcessTest : public ::testing::Test {
 protected:
