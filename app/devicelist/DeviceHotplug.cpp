@@ -2,7 +2,7 @@
 #include "app/devicelist/DeviceList.h"
 
 #include "app/devicelist/DeviceOption.h"
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/PaintManager.h"
 #include "device/channel/ReceiverLinkPoll.h"
 #include "engines/device/TorvanelUSBDevice.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"

@@ -4,10 +4,10 @@
 
 #include "app/devicelist/DeviceOption.h"
 #include "app/devicelist/MpDevicePower.h"
-#include "app/toolkit/Button.h"
-#include "app/toolkit/DialogBuilder.h"
-#include "app/toolkit/Label.h"
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/Button.h"
+#include "toolkit/DialogBuilder.h"
+#include "toolkit/Label.h"
+#include "toolkit/PaintManager.h"
 #include "device/registry/ModelLookup.h"
 #include "engines/device/TorvanelUSBDevice.h"
 

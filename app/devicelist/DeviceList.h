@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 #include "device/registry/InterfaceMatching.h"
 #include "platform/CriticalSection.h"
 

@@ -1,7 +1,7 @@
 #include "app/devicelist/DeviceList.h"
 #include "app/devicelist/DeviceOption.h"
 #include "app/devicelist/MpDevicePower.h"
-#include "app/toolkit/ControlFactory.h"
+#include "toolkit/ControlFactory.h"
 
 void RegisterDeviceListControls() {
     auto* factory = DuiLib::CControlFactory::GetInstance();

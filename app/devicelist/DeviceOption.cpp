@@ -1,8 +1,8 @@
 #include "app/devicelist/DeviceOption.h"
 
-#include "app/toolkit/Button.h"
-#include "app/toolkit/Label.h"
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/Button.h"
+#include "toolkit/Label.h"
+#include "toolkit/PaintManager.h"
 #include "engines/device/TorvanelUSBDevice.h"
 
 using namespace DuiLib;

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/toolkit/Container.h"
+#include "toolkit/Container.h"
 #include "engines/device/DeviceLinks.h"
 
 namespace DuiLib {

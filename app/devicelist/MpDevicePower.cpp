@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/toolkit/Label.h"
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/Label.h"
+#include "toolkit/PaintManager.h"
 #include "device/registry/DeviceKinds.h"
 
 using namespace DuiLib;

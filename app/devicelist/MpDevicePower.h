@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/toolkit/Container.h"
+#include "toolkit/Container.h"
 #include "engines/device/DeviceLinks.h"
 
 inline constexpr const char kPowerLayoutFile[] = "XML\\CustomControlXML\\MpDevicePower.xml";

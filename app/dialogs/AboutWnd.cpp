@@ -1,8 +1,8 @@
 #include "app/dialogs/AboutWnd.h"
 
 #include "app/language/LanguageSwitcher.h"
-#include "app/toolkit/Control.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/Control.h"
+#include "toolkit/WindowMessages.h"
 #include "device/registry/ModelTables.h"
 
 using namespace DuiLib;

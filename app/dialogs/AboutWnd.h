@@ -2,7 +2,7 @@
 // The About window: the application's version line in the current language.
 #include <string>
 
-#include "app/toolkit/WindowBase.h"
+#include "toolkit/WindowBase.h"
 
 class CAboutWnd : public DuiLib::WindowImplBase {
 public:

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/toolkit/Button.h"
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/Button.h"
+#include "toolkit/PaintManager.h"
 #include "platform/DebugOutput.h"
 
 using namespace DuiLib;

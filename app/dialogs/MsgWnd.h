@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "app/toolkit/WindowBase.h"
+#include "toolkit/WindowBase.h"
 
 namespace DuiLib {
 class CButtonUI;

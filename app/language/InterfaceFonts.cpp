@@ -1,6 +1,6 @@
 #include "app/language/InterfaceFonts.h"
 
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/PaintManager.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "app/language/InterfaceFonts.h"
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/ResourceManager.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/ResourceManager.h"
+#include "toolkit/WindowMessages.h"
 #include "platform/DebugOutput.h"
 #include "platform/Folders.h"
 #include "store/ShippedLists.h"

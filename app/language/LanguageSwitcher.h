@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 #include "platform/RegistryStore.h"
 
 // Sent by the settings window with the language index; sent with 0 to open windows so that

@@ -2,8 +2,8 @@
 
 #include <strings.h>
 
-#include "app/toolkit/ControlFactory.h"
-#include "app/toolkit/DialogBuilder.h"
+#include "toolkit/ControlFactory.h"
+#include "toolkit/DialogBuilder.h"
 #include "platform/DebugOutput.h"
 
 using namespace DuiLib;

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's builder callback: the system's own tags become our controls, engines and
 // panels, or a sub-layout built into the main window's paint manager.
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 namespace DuiLib { class CPaintManagerUI; }
 

@@ -1,7 +1,7 @@
 #include "app/routing/NotifyRouter.h"
 
 #include "app/routing/RouteTables.h"
-#include "app/toolkit/Control.h"
+#include "toolkit/Control.h"
 #include "platform/DebugOutput.h"
 
 bool CNotifyRouter::Route(DuiLib::TNotifyUI& msg) {

@@ -2,7 +2,7 @@
 // Turns a toolkit notification (type, sender) into a call on the active engine or its panels,
 // through the routing tables.
 #include "app/routing/RouteHost.h"
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 class CNotifyRouter {
 public:

@@ -5,8 +5,8 @@
 #include <QStringList>
 
 #include "app/routing/RouteHost.h"
-#include "app/toolkit/Button.h"
-#include "app/toolkit/Slider.h"
+#include "toolkit/Button.h"
+#include "toolkit/Slider.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "panels/lighting/LightControlUI.h"
 #include "panels/lighting/LightingActions.h"

@@ -3,7 +3,7 @@
 // message box and the few window-owned actions (timers, the device list).
 #include <string>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 class CTorvanelUSBDevice;
 

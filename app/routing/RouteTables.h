@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 class IRouteHost;
 

@@ -1,6 +1,6 @@
 #include "app/shell/AppMessages.h"
 
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/WindowMessages.h"
 #include "platform/bus/KnownMessages.h"
 
 DuiLib::UINT UWM_APP_INSTANCE = 0;

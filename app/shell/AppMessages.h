@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 // Registered at start-up; 0 until RegisterAppInstanceMessage / RegisterApplicationMessages ran.
 extern DuiLib::UINT UWM_APP_INSTANCE;

@@ -12,7 +12,7 @@
 #include "app/shell/MainWnd.h"
 #include "app/shell/PrivateFonts.h"
 #include "app/shell/TerminationSignals.h"
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 #include "platform/DebugOutput.h"
 #include "platform/Folders.h"
 #include "platform/NamedMutex.h"

@@ -1,7 +1,7 @@
 #include "app/shell/DeviceScanThread.h"
 
 #include "app/shell/AppMessages.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/WindowMessages.h"
 #include "device/registry/InterfaceScanner.h"
 #include "platform/DebugOutput.h"
 

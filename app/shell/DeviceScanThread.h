@@ -1,7 +1,7 @@
 #pragma once
 // The device-scanning worker (slot 0 of the main window): a scan pass every 100 ms, arrivals and
 // removals told to the window by blocking sends, and the window shown after the first pass.
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 #include "device/registry/InterfaceMatching.h"
 #include "platform/CriticalSection.h"
 #include "platform/WorkerThread.h"

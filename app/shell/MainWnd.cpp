@@ -1,26 +1,11 @@
 #include "app/shell/MainWnd.h"
 
-#include <QCursor>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
-#include <QScreen>
-#include <QTimer>
-#include <QWindow>
-#include <QWidget>
-#include <algorithm>
 #include <atomic>
-#include <iterator>
 
 #include "app/devicelist/DeviceList.h"
 #include "app/shell/AppMessages.h"
-#include "app/shell/DeviceListReport.h"
-#include "app/shell/InterfaceScale.h"
 #include "app/shell/MainWndChildren.h"
-#include "app/shell/TrayMenuPlacement.h"
-#include "app/toolkit/QtConvert.h"
 #include "platform/DebugOutput.h"
-#include "platform/Time.h"
 #include "platform/bus/MessageBus.h"
 
 using namespace DuiLib;
@@ -30,11 +15,6 @@ std::atomic<HWND> g_mainWindow{0};
 
 constexpr UINT kTrayIconId = 107;
 constexpr const char kTrayTooltip[] = "Zorv Wired Manager 1.0";
-constexpr const char kLightControlOnText[] = "控制灯光";
-constexpr const char kLightControlOffText[] = "不控制灯光";
-constexpr DWORD kMenuAlignLeftTop = eMenuAlignment_Left | eMenuAlignment_Top;  // 6
-// Long enough for a keyboard found by the first scan to be read and lit.
-constexpr int kScreenshotDelayMs = 1500;
 
 const char* ButtonName(int index) {
     static constexpr const char* kNames[] = {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn",
@@ -63,32 +43,6 @@ void CMainWnd::InitWindow() {
     }
     WatchMonitorDpi();
     WatchActivation();
-}
-
-void CMainWnd::WatchMonitorDpi() {
-    QWidget* host = GetHostWidget();
-    if (!host) return;
-    // The hidden window has no platform window yet; the screen it will be on is known only then.
-    if (!host->windowHandle()) host->winId();
-    QWindow* window = host->windowHandle();
-    if (!window) return;
-    auto dpiOf = [](QScreen* screen) { return screen ? static_cast<int>(screen->logicalDotsPerInch() + 0.5) : 0; };
-    monitorDpi_ = dpiOf(window->screen());
-    const HWND self = GetHWND();
-    // Any screen's change is checked against the one holding the window; moving between
-    // monitors of one DPI changes nothing.
-    auto postIfChanged = [this, self, window, dpiOf] {
-        const int dpi = dpiOf(window->screen());
-        if (dpi == 0 || dpi == monitorDpi_) return;
-        monitorDpi_ = dpi;
-        DuiLib::PostMessage(self, AppMsg::kDpiChanged, static_cast<WPARAM>(dpi), 0);
-    };
-    auto watchScreen = [host, postIfChanged](QScreen* screen) {
-        QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, host, postIfChanged);
-    };
-    for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
-    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, host, watchScreen);
-    QObject::connect(window, &QWindow::screenChanged, host, postIfChanged);
 }
 
 void CMainWnd::OnWindowInit() {
@@ -144,164 +98,6 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     WindowImplBase::Notify(msg);
 }
 
-void CMainWnd::HideToTray() {
-    CloseChildWindows(*this);
-    ShowWindow(false);
-}
-
-void CMainWnd::UpdateNoDeviceView() {
-    // The empty state and the pages share the page area: one of them has it all.
-    presentDevices_ = deviceList_ ? deviceList_->VisibleCount() : 0;
-    if (CControlUI* view = FindControl("No_device_Link")) view->SetVisible(presentDevices_ == 0);
-    if (CControlUI* pages = FindControl("device_switch")) pages->SetVisible(presentDevices_ != 0);
-    if (CControlUI* hint = FindControl("device_strip_empty")) hint->SetVisible(presentDevices_ == 0);
-}
-
-void CMainWnd::BringToFront() {
-    UpdateNoDeviceView();
-    SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
-    // Raising and activating is what topmost-then-normal achieves: in front, without staying there.
-    ShowWindow(true, true);
-    if (!shownOnce_) {
-        shownOnce_ = true;
-        DebugOutput("main window: shown");
-        if (!screenshotPath_.empty()) QTimer::singleShot(kScreenshotDelayMs, GetHostWidget(), [this] { TakeScreenshot(); });
-    } else {
-        DebugOutput("main window: brought to front");
-    }
-}
-
-void CMainWnd::TakeScreenshot() {
-    const bool saved = GetHostWidget()->grab().toImage().save(QString::fromStdString(screenshotPath_));
-    DebugOutput(std::string("main window: screenshot ") + (saved ? "saved to " : "failed: ") + screenshotPath_);
-    Close(IDOK);
-}
-
-void CMainWnd::ApplyInterfaceScale(int forcedDpi) {
-    const bool wasShown = IsWindowVisible() && !IsMinimized();
-    QWidget* host = GetHostWidget();
-    int dpi = forcedDpi;
-    if (dpi <= 0) {
-        QScreen* screen = host->screen() ? host->screen() : QGuiApplication::primaryScreen();
-        const QSize size = screen ? screen->size() : QSize();
-        dpi = ChooseInterfaceDpi(size.width(), size.height());
-    }
-    dpi_ = dpi;
-    CPaintManagerUI::SetAllDPI(96);
-    ResizeClient(kMainWindowWidth, kMainWindowHeight);
-    CPaintManagerUI::SetAllDPI(dpi);
-    CenterWindow();
-    ShowWindow(wasShown, false);
-}
-
-void CMainWnd::SetLightControl(int value, bool broadcast) {
-    lightControl_ = value ? 1 : 0;
-    if (broadcast && bus_ && bus_->Running()) bus_->Broadcast(RegisteredName("UWM_LIGHT_CONTROL_NOTIFY"), 1, lightControl_);
-    if (CControlUI* status = FindControl("control_light_status"))
-        status->SetText(lightControl_ ? kLightControlOnText : kLightControlOffText);
-    if (systemAwake && deviceList_) deviceList_->SetLightControl(lightControl_);
-    DebugOutput(std::string("main window: lighting control ") + (lightControl_ ? "on" : "off"));
-}
-
-void CMainWnd::ReportDeviceList() {
-    if (!bus_ || !bus_->Running()) return;
-    const BusTarget tool = BusTarget::ByTitle(kServiceToolTitle);
-    if (!bus_->WindowExists(tool)) return;
-    const DeviceListReport report = MakeDeviceListReport(kPageTable);
-    const BusAnswer answer = bus_->CopyDataTo(tool, GetHWND(), kDeviceListReportId, report);
-    DebugOutput(std::string("main window: device list report ") + BusStatusText(answer.status));
-}
-
-void CMainWnd::OnTrayIcon(LPARAM mouseMessage) {
-    if (mouseMessage == WM_LBUTTONUP) {
-        UpdateNoDeviceView();
-        if (IsWindowVisible() && !IsMinimized()) return ShowWindow(false);
-        ApplyInterfaceScale();
-        SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
-        ShowWindow(true, true);
-    } else if (mouseMessage == WM_RBUTTONUP) {
-        SetWindowTimer(AppTimer::kTrayMenu, 10);
-    }
-}
-
-void CMainWnd::OpenTrayMenu() {
-    if (trayMenu_ && IsWindow(trayMenu_)) DuiLib::PostMessage(trayMenu_, WM_CLOSE, 0, 0);
-    auto* menu = new CMenuWnd();
-    const QPoint cursor = QCursor::pos();
-    menu->Init(GetHWND(), "menu.xml", POINT{cursor.x(), cursor.y()}, kMenuAlignLeftTop);
-    trayMenu_ = menu->GetHWND();
-    // A new window starts at 96 DPI; the menu follows the interface's.
-    menu->GetPaintManager()->SetDPI(dpi_);
-    QScreen* screen = QGuiApplication::screenAt(cursor);
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    QWidget* host = menu->GetHostWidget();
-    if (!screen || !host) return;
-    // Where the available area stops short of the screen is the panel.
-    const RECT placed = PlaceTrayMenu(POINT{cursor.x(), cursor.y()}, SIZE{host->width(), host->height()},
-                                      detail::FromQRect(screen->geometry()), detail::FromQRect(screen->availableGeometry()));
-    menu->MoveTo(POINT{placed.left, placed.top}, kMenuAlignLeftTop);
-}
-
-void CMainWnd::OnMenuCommand(const std::string& item) {
-    if (item == "exit") {
-        RequestExit();
-    } else if (item == "about_menu") {
-        OpenAboutWindow(*this);
-    } else if (item == "setwnd_menu") {
-        OpenSettingsWindow(*this, true);
-    }
-}
-
-void CMainWnd::RequestExit() {
-    CloseChildWindows(*this);
-    Close(IDOK);
-}
-
-void CMainWnd::OnPowerBroadcast(WPARAM event) {
-    if (event == PBT_APMSUSPEND) {
-        systemAwake = 0;
-        // The engines let go of the lighting while the machine sleeps.
-        if (deviceList_) deviceList_->SetLightControl(0);
-        DebugOutput("main window: system suspends, lighting control 0");
-    } else if (event == PBT_APMRESUMEAUTOMATIC) {
-        systemAwake = 1;
-        if (deviceList_) deviceList_->SetLightControl(lightControl_);
-        DebugOutput("main window: system resumed, lighting control " + std::to_string(lightControl_));
-    }
-}
-
-void CMainWnd::OnDpiChanged(int dpi) {
-    // The toolkit keeps the logical size, so the new pixel size is the one the monitor suggests.
-    if (dpi < 48 || dpi > 480) return;
-    dpi_ = dpi;
-    CPaintManagerUI::SetAllDPI(dpi);
-    CenterWindow();
-    m_pm.NeedUpdate();
-    m_pm.Invalidate();
-    DebugOutput("main window: monitor DPI " + std::to_string(dpi));
-}
-
-bool CMainWnd::IgnoredWhileAsleep(UINT msg) {
-    // Display changes, timers, tray, menu and the numbered messages wait for the resume; bus
-    // calls are still answered (data copies are dropped where they are read), and the window's
-    // own life (close, destroy, system commands) goes on. Arrivals and removals are kept: the
-    // scanning thread counts them as delivered, so a dropped one would hide a device for good.
-    static constexpr UINT kIgnored[] = {WM_TIMER,
-                                        WM_TRAYICON,
-                                        WM_MENUCLICK,
-                                        AppMsg::kDpiChanged,
-                                        AppMsg::kInputHook,
-                                        AppMsg::kShowSettingProgress,
-                                        AppMsg::kApplyLanguage,
-                                        AppMsg::kOpenSettingsAtSide,
-                                        AppMsg::kClearSetButtonImage,
-                                        AppMsg::kPowerStatusA,
-                                        AppMsg::kPowerStatusB,
-                                        AppMsg::kPagePresence,
-                                        AppMsg::kDeviceSettingsReset};
-    return std::find(std::begin(kIgnored), std::end(kIgnored), msg) != std::end(kIgnored);
-}
-
 void CMainWnd::OnWindowTimer(UINT id) {
     KillWindowTimer(id);
     switch (id) {
@@ -314,21 +110,6 @@ void CMainWnd::OnWindowTimer(UINT id) {
     case AppTimer::kGameLightingRestore: DebugOutput("main window: game lighting ends"); break;
     default: break;
     }
-}
-
-void CMainWnd::OnBusDelivery(BusDelivery& delivery) {
-    LRESULT result = 0;
-    if (delivery.isCopyData && !systemAwake) {
-        DebugOutput("main window: asleep, data copy ignored");
-    } else if (delivery.isCopyData) {
-        // Music lighting (ids 1 and 2) is fed once the capture link exists; nothing else is taken.
-        DebugOutput("main window: data copy " + std::to_string(delivery.copyData.dataId) + " of " +
-                    std::to_string(delivery.copyData.bytes.size()) + " bytes");
-    } else if (delivery.msg != 0) {
-        bool handled = false;
-        result = HandleCustomMessage(delivery.msg, delivery.wParam, delivery.lParam, handled);
-    }
-    delivery.reply.Answer(result);
 }
 
 LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& bHandled) {

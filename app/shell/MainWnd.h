@@ -11,7 +11,7 @@
 #include "app/shell/DeviceScanThread.h"
 #include "app/shell/SystemPower.h"
 #include "app/shell/WindowBusLink.h"
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 #include "platform/WorkerThread.h"
 
 class CMessageBus;

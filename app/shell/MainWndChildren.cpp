@@ -6,7 +6,7 @@
 #include "app/language/LanguageSwitcher.h"
 #include "app/shell/MainWnd.h"
 #include "app/skins/SkinFrame.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/WindowMessages.h"
 #include "platform/DebugOutput.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // What the main window asks of the language, skin, About and settings windows: every call into
 // those modules goes through here.
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 class CMainWnd;
 

@@ -1,6 +1,6 @@
 #include "app/shell/SystemPower.h"
 
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/WindowMessages.h"
 
 std::atomic<int> systemAwake{1};
 

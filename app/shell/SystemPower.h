@@ -2,7 +2,7 @@
 // System suspend and resume: logind's PrepareForSleep becomes the main window's power broadcast.
 #include <atomic>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 #include "platform/bus/SystemSignalWatch.h"
 
 // 0 from the suspend notice until the resume; the window ignores most input meanwhile.

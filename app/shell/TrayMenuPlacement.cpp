@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/toolkit/MenuWnd.h"
+#include "toolkit/MenuWnd.h"
 
 using namespace DuiLib;
 

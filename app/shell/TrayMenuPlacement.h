@@ -1,7 +1,7 @@
 #pragma once
 // Where the tray menu opens: beside the desktop's panel (the edge where the screen's available
 // area stops short of the full screen), else at the cursor; always wholly on the screen.
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 enum class PanelEdge { None, Top, Left, Bottom, Right };
 

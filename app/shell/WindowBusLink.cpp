@@ -1,7 +1,7 @@
 #include "app/shell/WindowBusLink.h"
 
 #include "app/shell/AppMessages.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/WindowMessages.h"
 #include "platform/DebugOutput.h"
 
 CWindowBusLink::~CWindowBusLink() { Detach(); }

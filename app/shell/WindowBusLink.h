@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 #include "platform/bus/MessageBus.h"
 
 // One bus call waiting in the window queue (message AppMsg::kBusDelivery, lParam points to it).

@@ -2,8 +2,8 @@
 
 #include <QFileDialog>
 
-#include "app/toolkit/WindowBase.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/WindowBase.h"
+#include "toolkit/WindowMessages.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 // The chosen path, or nullopt when the user cancelled.
 using CustomImageChooser = std::function<std::optional<std::string>(DuiLib::HWND owner)>;

@@ -2,7 +2,7 @@
 // One announced change of the main window's background.
 #include <string>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 struct SkinChangedParam {
     bool isColour = false;     // true: a plain colour; false: an image

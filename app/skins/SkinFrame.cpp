@@ -7,9 +7,9 @@
 #include "app/skins/CustomImageDialog.h"
 #include "app/skins/SkinChoiceFile.h"
 #include "app/skins/SkinObserver.h"
-#include "app/toolkit/Container.h"
-#include "app/toolkit/DialogBuilder.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/Container.h"
+#include "toolkit/DialogBuilder.h"
+#include "toolkit/WindowMessages.h"
 #include "platform/DebugOutput.h"
 
 using namespace DuiLib;

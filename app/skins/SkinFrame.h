@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/WindowBase.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/WindowBase.h"
 
 class QObject;
 

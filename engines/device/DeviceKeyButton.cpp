@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/QtConvert.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/QtConvert.h"
 
 using namespace DuiLib;
 using DuiLib::detail::ToQ;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/toolkit/Control.h"
+#include "toolkit/Control.h"
 
 class CDeviceKeyButtonUI : public DuiLib::CControlUI {
 public:

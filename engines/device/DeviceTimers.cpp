@@ -3,8 +3,8 @@
 
 #include <QWidget>
 
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/WindowMessages.h"
 #include "platform/Time.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "engines/device/TorvanelUSBDevice.h"
 
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/WindowMessages.h"
 #include "engines/device/DeviceKeyButton.h"
 #include "store/DataFolders.h"
 #include "store/JsonFile.h"

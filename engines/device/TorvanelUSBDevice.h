@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/toolkit/Container.h"
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/Container.h"
+#include "toolkit/UIDefs.h"
 #include "device/channel/CommandChannel.h"
 #include "device/registry/ModelTables.h"
 #include "engines/device/DeviceLinks.h"

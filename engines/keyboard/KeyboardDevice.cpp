@@ -1,7 +1,7 @@
 // Life cycle, profile and the base operations the keyboard replaces.
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 
-#include "app/toolkit/ControlFactory.h"
+#include "toolkit/ControlFactory.h"
 #include "engines/device/DeviceKeyButton.h"
 #include "engines/keyboard/KeyCodeTables.h"
 #include "store/LightingFiles.h"

@@ -1,6 +1,6 @@
 // Binding the page, the effect and macro lists, and refreshing the page from the engine state.
-#include "app/toolkit/Button.h"
-#include "app/toolkit/Slider.h"
+#include "toolkit/Button.h"
+#include "toolkit/Slider.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "store/LightingFiles.h"
 #include "store/MacroLibrary.h"

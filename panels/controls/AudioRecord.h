@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "app/toolkit/Label.h"
+#include "toolkit/Label.h"
 
 namespace DuiLib {
 

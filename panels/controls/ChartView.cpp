@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/toolkit/ImageDrawer.h"
-#include "app/toolkit/ImageString.h"
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/QtConvert.h"
-#include "app/toolkit/Theme.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/ImageDrawer.h"
+#include "toolkit/ImageString.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/QtConvert.h"
+#include "toolkit/Theme.h"
+#include "toolkit/XmlNode.h"
 
 namespace DuiLib {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/toolkit/Control.h"
+#include "toolkit/Control.h"
 
 namespace DuiLib {
 

@@ -2,10 +2,10 @@
 
 #include <QPainter>
 
-#include "app/toolkit/ImageString.h"
-#include "app/toolkit/QtConvert.h"
-#include "app/toolkit/Theme.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/ImageString.h"
+#include "toolkit/QtConvert.h"
+#include "toolkit/Theme.h"
+#include "toolkit/XmlNode.h"
 
 namespace DuiLib {
 

@@ -1,7 +1,7 @@
 #pragma once
 // A round progress: a disc in the background colour, a pie of the filled share in the
 // foreground colour starting at the bottom and turning clockwise, cut out to a ring.
-#include "app/toolkit/Label.h"
+#include "toolkit/Label.h"
 
 namespace DuiLib {
 

@@ -2,9 +2,9 @@
 
 #include <QPainter>
 
-#include "app/toolkit/QtConvert.h"
-#include "app/toolkit/Theme.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/QtConvert.h"
+#include "toolkit/Theme.h"
+#include "toolkit/XmlNode.h"
 
 namespace DuiLib {
 

@@ -1,7 +1,7 @@
 #pragma once
 // A list row with a hover frame: a hot row that is not selected gets a 1-pixel frame over the
 // list's row background.
-#include "app/toolkit/List.h"
+#include "toolkit/List.h"
 
 namespace DuiLib {
 

@@ -1,9 +1,9 @@
 #include "panels/controls/ComboEditContainerElement.h"
 
-#include "app/toolkit/DialogBuilder.h"
-#include "app/toolkit/Edit.h"
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/DialogBuilder.h"
+#include "toolkit/Edit.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/XmlNode.h"
 #include "panels/controls/ControlSupport.h"
 
 namespace DuiLib {

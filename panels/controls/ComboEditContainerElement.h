@@ -4,7 +4,7 @@
 // press selects it (Ctrl toggles in a multi-select list), a release raises "itemclick", a double
 // click activates it. It remembers being changed by an option inside it or by Enter in its
 // delay edit.
-#include "app/toolkit/List.h"
+#include "toolkit/List.h"
 
 namespace DuiLib {
 

@@ -1,8 +1,8 @@
 #include "panels/controls/ControlSupport.h"
 
-#include "app/toolkit/ImageDrawer.h"
-#include "app/toolkit/ImageString.h"
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/ImageDrawer.h"
+#include "toolkit/ImageString.h"
+#include "toolkit/PaintManager.h"
 
 namespace DuiLib {
 

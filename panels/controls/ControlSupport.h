@@ -2,7 +2,7 @@
 // Small helpers shared by the custom controls.
 #include <string>
 
-#include "app/toolkit/Control.h"
+#include "toolkit/Control.h"
 
 namespace DuiLib {
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/toolkit/ImageString.h"
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/QtConvert.h"
-#include "app/toolkit/Theme.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/ImageString.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/QtConvert.h"
+#include "toolkit/Theme.h"
+#include "toolkit/XmlNode.h"
 #include "panels/controls/ControlSupport.h"
 
 namespace DuiLib {

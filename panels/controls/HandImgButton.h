@@ -3,7 +3,7 @@
 // allowed and the pointer is over the button the corner shows its image; releasing inside the
 // corner raises "click_handdelete" instead of "click". Entering and leaving raise "msenter" and
 // "msleave".
-#include "app/toolkit/Button.h"
+#include "toolkit/Button.h"
 
 namespace DuiLib {
 

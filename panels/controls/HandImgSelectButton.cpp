@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/toolkit/ImageDrawer.h"
-#include "app/toolkit/ImageString.h"
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/ImageDrawer.h"
+#include "toolkit/ImageString.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/XmlNode.h"
 #include "panels/controls/ControlSupport.h"
 
 namespace DuiLib {

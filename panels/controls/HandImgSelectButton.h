@@ -2,7 +2,7 @@
 // A button showing a picture that may be larger than the button: then only a button-sized part
 // is shown, and dragging with the button held pans over the picture. "cursor" names the
 // pointer shape. Entering and leaving raise "msenter" and "msleave".
-#include "app/toolkit/Button.h"
+#include "toolkit/Button.h"
 
 namespace DuiLib {
 

@@ -1,6 +1,6 @@
 #include "panels/controls/PanelControls.h"
 
-#include "app/toolkit/ControlFactory.h"
+#include "toolkit/ControlFactory.h"
 #include "panels/controls/AudioRecord.h"
 #include "panels/controls/ChartView.h"
 #include "panels/controls/CircleProgress.h"

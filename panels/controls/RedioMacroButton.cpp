@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/XmlNode.h"
 
 namespace DuiLib {
 

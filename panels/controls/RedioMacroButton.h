@@ -1,7 +1,7 @@
 #pragma once
 // The macro recording button: while its pulse timer runs, the recording image fades between
 // 80 and 255 in steps of 20. The owner starts and stops the pulse.
-#include "app/toolkit/Button.h"
+#include "toolkit/Button.h"
 
 namespace DuiLib {
 

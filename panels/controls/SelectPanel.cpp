@@ -5,10 +5,10 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/QtConvert.h"
-#include "app/toolkit/Theme.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/QtConvert.h"
+#include "toolkit/Theme.h"
+#include "toolkit/XmlNode.h"
 
 namespace DuiLib {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "app/toolkit/Container.h"
+#include "toolkit/Container.h"
 
 namespace DuiLib {
 

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/toolkit/Control.h"
+#include "toolkit/Control.h"
 
 class QWindow;
 

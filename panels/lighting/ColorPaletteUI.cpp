@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/toolkit/ImageString.h"
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/QtConvert.h"
-#include "app/toolkit/Theme.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/ImageString.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/QtConvert.h"
+#include "toolkit/Theme.h"
+#include "toolkit/XmlNode.h"
 
 using namespace DuiLib;
 

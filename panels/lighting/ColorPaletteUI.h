@@ -3,7 +3,7 @@
 // strip. Pressing or dragging in either part picks a colour; "colorchanged" goes out when the
 // button goes down and when it comes up again (not on every move, so that a drag does not flood
 // the device with writes).
-#include "app/toolkit/Control.h"
+#include "toolkit/Control.h"
 
 class CColorPaletteUI : public DuiLib::CControlUI {
 public:

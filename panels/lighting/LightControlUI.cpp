@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/toolkit/Button.h"
-#include "app/toolkit/Combo.h"
-#include "app/toolkit/Edit.h"
-#include "app/toolkit/Slider.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/Button.h"
+#include "toolkit/Combo.h"
+#include "toolkit/Edit.h"
+#include "toolkit/Slider.h"
+#include "toolkit/XmlNode.h"
 #include "engines/device/TorvanelUSBDevice.h"
 #include "engines/lighting/LightRenderer.h"
 #include "panels/lighting/ColorPaletteUI.h"

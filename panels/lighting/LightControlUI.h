@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/toolkit/Container.h"
+#include "toolkit/Container.h"
 #include "engines/device/DeviceLinks.h"
 #include "store/ProfileRecords.h"
 

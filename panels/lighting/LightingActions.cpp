@@ -5,7 +5,7 @@
 #include <cctype>
 #include <functional>
 
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/XmlNode.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "engines/lighting/LightRenderer.h"
 #include "panels/lighting/LightControlUI.h"

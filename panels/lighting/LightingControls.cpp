@@ -1,6 +1,6 @@
 #include "panels/lighting/LightingControls.h"
 
-#include "app/toolkit/ControlFactory.h"
+#include "toolkit/ControlFactory.h"
 #include "panels/lighting/ColorPaletteUI.h"
 #include "panels/lighting/LightControlUI.h"
 

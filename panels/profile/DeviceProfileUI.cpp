@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/toolkit/Button.h"
-#include "app/toolkit/Combo.h"
-#include "app/toolkit/ControlFactory.h"
-#include "app/toolkit/Edit.h"
-#include "app/toolkit/List.h"
+#include "toolkit/Button.h"
+#include "toolkit/Combo.h"
+#include "toolkit/ControlFactory.h"
+#include "toolkit/Edit.h"
+#include "toolkit/List.h"
 #include "engines/device/TorvanelUSBDevice.h"
 #include "panels/profile/SettingsTabs.h"
 

@@ -4,7 +4,7 @@
 // It holds the family's profile list and shows it in "device_profile_combo".
 #include <string>
 
-#include "app/toolkit/Container.h"
+#include "toolkit/Container.h"
 #include "engines/device/DeviceLinks.h"
 #include "store/ProfileList.h"
 

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "app/dialogs/MsgWnd.h"
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/ResourceManager.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/ResourceManager.h"
 #include "engines/device/TorvanelUSBDevice.h"
 #include "panels/profile/DeviceProfileUI.h"
 #include "panels/profile/ProfileDialogs.h"

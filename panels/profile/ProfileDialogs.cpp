@@ -3,8 +3,8 @@
 #include <QFileDialog>
 
 #include "app/dialogs/MsgWnd.h"
-#include "app/toolkit/WindowBase.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/WindowBase.h"
+#include "toolkit/WindowMessages.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/toolkit/UIDefs.h"
+#include "toolkit/UIDefs.h"
 
 struct ProfileDialogHooks {
     // text is a language key when textIsKey, else the text to show; buttons 0 notice, 1 question.

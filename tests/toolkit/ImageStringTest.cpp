@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/toolkit/ImageString.h"
+#include "toolkit/ImageString.h"
 
 using namespace DuiLib;
 

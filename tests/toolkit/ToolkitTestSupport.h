@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 
 namespace ToolkitTest {
 

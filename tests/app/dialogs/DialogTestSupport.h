@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 
 namespace DialogTest {
 

@@ -10,8 +10,8 @@
 #include "app/routing/ControlBuilder.h"
 #include "app/routing/NotifyRouter.h"
 #include "app/routing/RouteTables.h"
-#include "app/toolkit/Control.h"
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/Control.h"
+#include "toolkit/PaintManager.h"
 #include "platform/DebugOutput.h"
 
 using namespace DuiLib;

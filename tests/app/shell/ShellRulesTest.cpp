@@ -6,7 +6,7 @@
 #include "app/shell/AppMessages.h"
 #include "app/shell/DeviceListReport.h"
 #include "app/shell/InterfaceScale.h"
-#include "app/toolkit/WindowMessages.h"
+#include "toolkit/WindowMessages.h"
 
 namespace {
 uint32_t WordAt(const DeviceListReport& report, size_t index) {

@@ -13,7 +13,7 @@
 #include "app/skins/SkinChoiceFile.h"
 #include "app/skins/SkinFrame.h"
 #include "app/skins/SkinObserver.h"
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 #include "store/JsonFile.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 #include "tests/e2e/journey/JourneyFixture.h"
 
 using namespace DuiLib;

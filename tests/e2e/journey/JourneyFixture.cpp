@@ -11,7 +11,7 @@
 #include "app/devicelist/DeviceOption.h"
 #include "app/routing/ControlBuilder.h"
 #include "app/shell/AppMessages.h"
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 #include "device/registry/ModelTables.h"
 #include "store/KeyboardProfiledata.h"
 #include "tests/toolkit/ToolkitTestSupport.h"

@@ -6,7 +6,7 @@
 
 #include "app/devicelist/DeviceList.h"
 #include "app/devicelist/DeviceOption.h"
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 #include "engines/device/DeviceKeyButton.h"
 #include "panels/lighting/LightControlUI.h"
 #include "panels/profile/DeviceProfileUI.h"

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/toolkit/ControlFactory.h"
-#include "app/toolkit/DialogBuilder.h"
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/ControlFactory.h"
+#include "toolkit/DialogBuilder.h"
+#include "toolkit/PaintManager.h"
 #include "engines/device/DeviceKeyButton.h"
 #include "engines/device/TorvanelUSBDevice.h"
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/toolkit/PaintManager.h"
+#include "toolkit/PaintManager.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "platform/Files.h"
 #include "tests/e2e/device/EmulatedKeyboardFixture.h"

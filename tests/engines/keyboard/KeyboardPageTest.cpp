@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/toolkit/Button.h"
+#include "toolkit/Button.h"
 #include "engines/device/DeviceKeyButton.h"
 #include "engines/keyboard/KeyCodeTables.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"

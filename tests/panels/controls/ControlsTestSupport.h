@@ -3,7 +3,7 @@
 #include <QImage>
 #include <string>
 
-#include "app/toolkit/UIlib.h"
+#include "toolkit/UIlib.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 
 namespace ControlsTest {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <set>
 
-#include "app/toolkit/ControlFactory.h"
+#include "toolkit/ControlFactory.h"
 #include "engines/device/DeviceKeyButton.h"
 #include "panels/controls/AudioRecord.h"
 #include "panels/controls/ChartView.h"

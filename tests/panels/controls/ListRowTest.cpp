@@ -1,8 +1,8 @@
 // The two list rows: the macro event row built from its sub-layout, and the hover-framed row.
 #include <gtest/gtest.h>
 
-#include "app/toolkit/Edit.h"
-#include "app/toolkit/List.h"
+#include "toolkit/Edit.h"
+#include "toolkit/List.h"
 #include "panels/controls/CloudShareListItem.h"
 #include "panels/controls/ComboEditContainerElement.h"
 #include "tests/panels/controls/ControlsTestSupport.h"

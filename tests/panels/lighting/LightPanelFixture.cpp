@@ -6,9 +6,9 @@
 #include <map>
 #include <sstream>
 
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/ResourceManager.h"
-#include "app/toolkit/XmlNode.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/ResourceManager.h"
+#include "toolkit/XmlNode.h"
 
 using namespace DuiLib;
 

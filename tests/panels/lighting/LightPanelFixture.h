@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "app/toolkit/Button.h"
-#include "app/toolkit/Combo.h"
-#include "app/toolkit/Slider.h"
+#include "toolkit/Button.h"
+#include "toolkit/Combo.h"
+#include "toolkit/Slider.h"
 #include "panels/lighting/ColorPaletteUI.h"
 #include "panels/lighting/LightControlUI.h"
 #include "panels/lighting/LightingControls.h"

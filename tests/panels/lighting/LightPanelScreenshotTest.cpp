@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "app/toolkit/ResourceManager.h"
+#include "toolkit/ResourceManager.h"
 #include "tests/panels/lighting/LightPanelFixture.h"
 
 using namespace DuiLib;

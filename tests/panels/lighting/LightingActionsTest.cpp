@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "app/toolkit/Combo.h"
+#include "toolkit/Combo.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "panels/lighting/LightingActions.h"
 #include "tests/e2e/device/EmulatedKeyboardFixture.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "app/toolkit/Button.h"
+#include "toolkit/Button.h"
 #include "panels/profile/SettingsTabs.h"
 #include "tests/panels/profile/ProfilePageFixture.h"
 

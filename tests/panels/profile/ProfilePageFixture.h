@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/ResourceManager.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/ResourceManager.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "panels/profile/DeviceProfileUI.h"
 #include "panels/profile/ProfileActions.h"

@@ -11,9 +11,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/toolkit/Button.h"
-#include "app/toolkit/PaintManager.h"
-#include "app/toolkit/ResourceManager.h"
+#include "toolkit/Button.h"
+#include "toolkit/PaintManager.h"
+#include "toolkit/ResourceManager.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "panels/profile/DeviceProfileUI.h"
 #include "panels/profile/ProfileActions.h"
