@@ -13,6 +13,10 @@ packages=(
   libsystemd-dev
   xvfb xauth xdotool dbus dbus-x11 imagemagick
   fonts-noto-core fonts-noto-cjk
+  dpkg-dev
+  lintian
+  desktop-file-utils
+  appstream
 )
 
 missing=()
