@@ -70,6 +70,28 @@ fi
 grep -q "^device arrival: row .*emu:" "$work/manager.log" || fail "the unpacked manager did not see the emulated keyboard"
 echo "screenshot of the unpacked manager: $shot"
 
+# The installed rule on a synthetic keyboard (tests/release/keyboard-hidraw.umockdev: product 5062
+# on USB interface 1 with hidraw node 243:250): udevadm test must tag a supported product's node
+# "uaccess" (logind then gives the seat's user access) and leave another product's node alone.
+uaccess_tagged() {
+  local product=$1 node=/sys/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.1/0003:7A61:5062.0001/hidraw/hidraw250
+  sed "s/5062/$product/g" tests/release/keyboard-hidraw.umockdev >"$work/keyboard-$product.umockdev"
+  umockdev-run -d "$work/keyboard-$product.umockdev" -- udevadm test --action=add "${node//5062/$product}" \
+    >"$work/udev-$product.log" 2>&1 || true
+  # udevadm test records the node as if it were real; those traces go again.
+  rm -f /dev/char/243:250 /run/udev/data/c243:250
+  grep -q "^TAGS=.*:uaccess:" "$work/udev-$product.log"
+}
+check_installed_rule() {
+  if ! command -v udevadm >/dev/null || ! command -v umockdev-run >/dev/null; then
+    echo "udev rule not checked: udevadm test needs udev and umockdev installed"
+    return
+  fi
+  uaccess_tagged 5062 || { cat "$work/udev-5062.log" >&2; fail "the installed rule does not tag a supported keyboard's hidraw node"; }
+  ! uaccess_tagged 5099 || fail "the installed rule tags an unsupported product's hidraw node"
+  echo "udev rule: a supported keyboard's hidraw node is tagged uaccess, another product's is not"
+}
+
 if [ $install -eq 1 ]; then
   [ "$(id -u)" -eq 0 ] || fail "--install needs root"
   echo "== install, check, remove and purge with dpkg"
@@ -80,6 +102,7 @@ if [ $install -eq 1 ]; then
     [ -x "/usr/bin/$command" ] || fail "/usr/bin/$command is missing"
   done
   zorv-hid list >/dev/null || fail "the installed zorv-hid does not run"
+  check_installed_rule
   dpkg -r "$package"
   dpkg -P "$package"
   left=$(dpkg -c "$deb" | awk '{print substr($6, 2)}' | while read -r path; do

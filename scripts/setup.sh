@@ -17,6 +17,7 @@ packages=(
   lintian
   desktop-file-utils
   appstream
+  udev umockdev
 )
 
 missing=()

@@ -5,7 +5,8 @@
 set -e
 
 retrigger_keyboards() {
-    [ -d /run/udev ] || return 0
+    # Only where udev runs (not in a chroot or a container without it).
+    [ -S /run/udev/control ] || return 0
     command -v udevadm >/dev/null 2>&1 || return 0
     udevadm control --reload-rules || true
     for vendor in /sys/bus/usb/devices/*/idVendor; do
