@@ -1,23 +1,44 @@
 #!/usr/bin/env bash
 # Builds the project (ZORV_BUILD_DIR, default build/) and starts the manager with an emulated
-# keyboard (product 0x5062). Without a display the manager runs offscreen for a few seconds and
-# leaves a screenshot of its main window (ZORV_SCREENSHOT), whose path is printed.
+# keyboard (product 0x5062, or the one given with --product). Without a display the manager runs
+# offscreen for a few seconds and leaves a screenshot of its main window (ZORV_SCREENSHOT), whose
+# path is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+usage() {
+  echo "usage: $0 [--product ID]   ID: an emulated product, e.g. 0x5062 (default), 0x5085, 0x5086"
+}
+product=0x5062
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --product)
+      [ $# -ge 2 ] || { usage >&2; exit 2; }
+      product=$2
+      shift 2
+      ;;
+    --product=*) product=${1#--product=}; shift ;;
+    -h|--help) usage; exit 0 ;;
+    *) echo "$0: unknown argument: $1" >&2; usage >&2; exit 2 ;;
+  esac
+done
 
 build=${ZORV_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)" --target zorv-wired-manager zorv-emulator
 
 export ZORV_HID_EMULATOR_DIR=${ZORV_HID_EMULATOR_DIR:-$(mktemp -d /tmp/zorv-demo.XXXXXX)}
-state=${XDG_DATA_HOME:-$HOME/.local/share}/zorv-emulator/demo-keyboard.json
+# Each product keeps its own emulated memory between runs.
+state=${XDG_DATA_HOME:-$HOME/.local/share}/zorv-emulator/demo-keyboard-$product.json
 mkdir -p "$(dirname "$state")"
 
-"$build"/bin/zorv-emulator run --product 0x5062 --name demo-keyboard --state "$state" &
+"$build"/bin/zorv-emulator run --product "$product" --name demo-keyboard --state "$state" &
 emulator=$!
 trap 'kill $emulator 2>/dev/null; wait $emulator 2>/dev/null' EXIT
 for _ in $(seq 50); do
   [ -S "$ZORV_HID_EMULATOR_DIR/demo-keyboard.sock" ] && break
+  # The emulator refuses a product it does not know and says why.
+  kill -0 $emulator 2>/dev/null || { echo "$0: the emulator did not start (product $product)" >&2; exit 1; }
   sleep 0.1
 done
 

@@ -13,6 +13,11 @@ packages=(
   libsystemd-dev
   xvfb xauth xdotool dbus dbus-x11 imagemagick
   fonts-noto-core fonts-noto-cjk
+  dpkg-dev
+  lintian
+  desktop-file-utils
+  appstream
+  udev umockdev
 )
 
 missing=()
