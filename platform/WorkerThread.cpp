@@ -20,6 +20,13 @@ bool WorkerKeepRunning(const WorkerArgs& args) { return args.stopEvent->Wait(1) 
 
 bool WorkerPause(const WorkerArgs& args, uint32_t ms) { return args.stopEvent->Wait(ms) == WaitResult::Timeout; }
 
+bool WorkerSleep(const WorkerArgs& args, Event& wake, uint32_t ms) {
+    Event* const events[] = {args.stopEvent, &wake};
+    // The stop event comes first, so a stop wins over a wake-up that arrived at the same time.
+    const int first = Event::WaitAny(events, 2, ms);
+    return first != 0 && first != -2;
+}
+
 WorkerThread::~WorkerThread() {
     if (!thread_.joinable()) return;
     record_->stop.Set();
