@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "toolkit/ControlHost.h"
 #include "toolkit/PaintManager.h"
 #include "toolkit/QtConvert.h"
 
@@ -13,24 +14,77 @@ using namespace DuiLib;
 using DuiLib::detail::ToQ;
 using DuiLib::detail::ToQRect;
 
+namespace {
+
+// Inside a key picture the cap's widget stays hidden: the picture paints the cap and its input
+// reaches the cap through the picture.
+class CapHost : public detail::PaintedHost {
+public:
+    explicit CapHost(CDeviceKeyButtonUI* cap) : detail::PaintedHost(cap, false) {}
+    void setVisible(bool visible) override {
+        auto* cap = static_cast<CDeviceKeyButtonUI*>(Owner());
+        detail::PaintedHost::setVisible(visible && !(cap && cap->Picture()));
+    }
+};
+
+}  // namespace
+
 std::string CDeviceKeyButtonUI::GetClass() const { return kClassName; }
 
 void* CDeviceKeyButtonUI::GetInterface(const std::string& name) {
     if (name == kClassName) return this;
+    if (name == IKeyCap::kInterfaceName) return static_cast<IKeyCap*>(this);
     return CControlUI::GetInterface(name);
+}
+
+QWidget* CDeviceKeyButtonUI::CreateWidget() { return new CapHost(this); }
+
+IKeyPicture* CDeviceKeyButtonUI::Picture() const {
+    for (CControlUI* c = GetParent(); c; c = c->GetParent())
+        if (void* picture = c->GetInterface(IKeyPicture::kInterfaceName)) return static_cast<IKeyPicture*>(picture);
+    return nullptr;
+}
+
+void CDeviceKeyButtonUI::SyncWidget() {
+    if (m_pWidget && m_pWidget->parentWidget()) m_pWidget->setVisible(IsVisible());
+}
+
+void CDeviceKeyButtonUI::Repaint() {
+    if (IKeyPicture* picture = Picture()) picture->CapChanged(this);
+    else Invalidate();
+}
+
+void CDeviceKeyButtonUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
+    CControlUI::SetManager(manager, parent, init);
+    SyncWidget();
+}
+
+void CDeviceKeyButtonUI::SetText(const std::string& text) {
+    CControlUI::SetText(text);
+    Repaint();
+}
+
+void CDeviceKeyButtonUI::ReloadText() {
+    CControlUI::ReloadText();
+    Repaint();
+}
+
+void CDeviceKeyButtonUI::SetEnabled(bool enabled) {
+    CControlUI::SetEnabled(enabled);
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetLightColor(uint32_t colour, uint8_t brightness) {
     if (colour == colour_ && brightness == brightness_) return;
     colour_ = colour;
     brightness_ = brightness;
-    Invalidate();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetKeyLayerVisible(bool visible) {
     if (visible == keyLayerVisible_) return;
     keyLayerVisible_ = visible;
-    Invalidate();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::DoEvent(TEventUI& event) {
@@ -42,6 +96,10 @@ void CDeviceKeyButtonUI::DoEvent(TEventUI& event) {
 }
 
 void CDeviceKeyButtonUI::DoPaint(QPainter& painter, const RECT&) {
+    if (!Picture()) PaintCap(painter);
+}
+
+void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
     const QRectF cap = QRectF(ToQRect(GetPos())).adjusted(1, 1, -1, -1);
     if (cap.width() <= 0 || cap.height() <= 0) return;
     painter.save();
