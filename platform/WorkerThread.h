@@ -21,6 +21,9 @@ bool WorkerPause(const WorkerArgs& args, uint32_t ms);
 // Sleeps up to ms (INFINITE: until woken) or until the wake event is set; false when the stop event
 // was set. A worker with nothing due waits here instead of polling.
 bool WorkerSleep(const WorkerArgs& args, Event& wake, uint32_t ms);
+enum class WorkerWake { Stop, Timeout, Ready };
+// Sleeps up to ms or until fd (a notice source; -1 for none) is readable or the worker is stopped.
+WorkerWake WorkerWaitFd(const WorkerArgs& args, int fd, uint32_t ms);
 
 // The debugger lines written by Stop, by wait outcome.
 struct WorkerStopLines {
