@@ -5,6 +5,8 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
+#include <unordered_map>
 
 #include "toolkit/ControlHost.h"
 #include "toolkit/PaintManager.h"
@@ -26,6 +28,30 @@ public:
         detail::PaintedHost::setVisible(visible && !(cap && cap->Picture()));
     }
 };
+
+// The lit rounded rectangles under the faces, kept by size and colour: a lighting frame uses a few
+// dozen colours, and a kept one is blitted far faster than an antialiased path is filled per cap.
+// UI thread only; emptied when it grows past what a few effects need.
+const QPixmap& LitShape(QSizeF size, qreal ratio, qreal radius, QColor colour) {
+    constexpr size_t kMostShapes = 4096;
+    static std::unordered_map<uint64_t, QPixmap> shapes;
+    const QSize pixels = (size * ratio).toSize();
+    const uint64_t key = (uint64_t(pixels.width() & 0xFFF) << 52) | (uint64_t(pixels.height() & 0xFFF) << 40) |
+                         (uint64_t(std::lround(radius * ratio * 4) & 0xFF) << 32) | (uint64_t(colour.rgb() & 0xFFFFFF) << 4) |
+                         uint64_t(std::lround(ratio * 4) & 0xF);
+    auto found = shapes.find(key);
+    if (found != shapes.end()) return found->second;
+    if (shapes.size() >= kMostShapes) shapes.clear();
+    QPixmap shape(pixels);
+    shape.setDevicePixelRatio(ratio);
+    shape.fill(Qt::transparent);
+    QPainter painter(&shape);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(QPointF(0, 0), size), radius, radius);
+    painter.fillPath(outline, colour);
+    return shapes.emplace(key, std::move(shape)).first->second;
+}
 
 }  // namespace
 
@@ -111,12 +137,10 @@ void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
     // The light shines around the cap's edge so that the label stays readable: a lit rounded
     // rectangle under the cap's face, which is drawn once and kept, as the caps repaint with
     // every lighting frame and only the light changes then.
-    QPainterPath outline;
-    outline.addRoundedRect(cap, radius, radius);
-    painter.fillPath(outline, light);
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    painter.drawPixmap(cap.topLeft(), LitShape(cap.size(), ratio, radius, light));
     const qreal ring = Scale(2);
     const QRectF face = cap.adjusted(ring, ring, -ring, -ring);
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     if (FaceIsStale(face.size(), ratio)) RenderFace(face.size(), ratio, std::max<qreal>(0, radius - ring));
     painter.drawPixmap(face.topLeft(), face_);
     painter.restore();
