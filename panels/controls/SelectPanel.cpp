@@ -87,7 +87,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override {
-        if (Owner()) m_panel->m_paintRegion = e->region();
+        if (Owner()) {
+            m_panel->m_paintRegion = e->region();
+            m_panel->m_pendingCaps = QRect();
+        }
         PaintedHost::paintEvent(e);
         if (Owner()) m_panel->m_paintRegion = QRegion();
     }
@@ -153,8 +156,11 @@ void CSelectPanelUI::RefreshOverlay() {
 
 void CSelectPanelUI::CapChanged(CControlUI* cap) {
     if (!m_pWidget || !cap) return;
-    // Qt gathers the rectangles of one frame into one paint pass at the display's next update.
-    m_pWidget->update(detail::ToQRect(cap->GetPos()).translated(-m_rcItem.left, -m_rcItem.top));
+    // The caps of one frame become one rectangle (their bounding box, which always holds the one
+    // asked for before), so that the pass and its trip to the display are one piece rather than
+    // one per cap; Qt paints it at the display's next update.
+    m_pendingCaps |= detail::ToQRect(cap->GetPos()).translated(-m_rcItem.left, -m_rcItem.top);
+    m_pWidget->update(m_pendingCaps);
 }
 
 void CSelectPanelUI::DoPaint(QPainter& painter, const RECT& rcPaint) {

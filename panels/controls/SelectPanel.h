@@ -71,6 +71,7 @@ private:
     std::set<const CControlUI*> m_selected;
     detail::SelectionOverlay* m_pOverlay = nullptr;
     QRegion m_paintRegion;  // what the pass being painted covers, in widget coordinates
+    QRect m_pendingCaps;    // the caps changed since the last pass, in widget coordinates
 };
 
 }  // namespace DuiLib
