@@ -82,22 +82,31 @@ void CDeviceKeyButtonUI::Repaint() {
 
 void CDeviceKeyButtonUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
     CControlUI::SetManager(manager, parent, init);
+    faceDirty_ = true;
     SyncWidget();
 }
 
 void CDeviceKeyButtonUI::SetText(const std::string& text) {
     CControlUI::SetText(text);
+    faceDirty_ = true;
     Repaint();
 }
 
 void CDeviceKeyButtonUI::ReloadText() {
     CControlUI::ReloadText();
+    faceDirty_ = true;
     Repaint();
 }
 
 void CDeviceKeyButtonUI::SetEnabled(bool enabled) {
     CControlUI::SetEnabled(enabled);
+    faceDirty_ = true;
     Repaint();
+}
+
+void CDeviceKeyButtonUI::OnDPIChanged() {
+    CControlUI::OnDPIChanged();
+    faceDirty_ = true;
 }
 
 void CDeviceKeyButtonUI::SetLightColor(uint32_t colour, uint8_t brightness) {
@@ -147,13 +156,16 @@ void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
 }
 
 bool CDeviceKeyButtonUI::FaceIsStale(QSizeF size, qreal ratio) const {
-    return face_.isNull() || faceSize_ != size || faceRatio_ != ratio || faceText_ != GetText() ||
-           faceEnabled_ != IsEnabledInTree() || faceKeyLayer_ != keyLayerVisible_ || faceFont_ != GetQFont();
+    // The label and font are compared only when something said they may have changed: a lighting
+    // frame repaints every cap, and those comparisons cost more than the light itself.
+    return face_.isNull() || faceDirty_ || faceSize_ != size || faceRatio_ != ratio ||
+           faceEnabled_ != IsEnabledInTree() || faceKeyLayer_ != keyLayerVisible_;
 }
 
 void CDeviceKeyButtonUI::RenderFace(QSizeF size, qreal ratio, qreal radius) {
     faceSize_ = size;
     faceRatio_ = ratio;
+    faceDirty_ = false;
     faceText_ = GetText();
     faceEnabled_ = IsEnabledInTree();
     faceKeyLayer_ = keyLayerVisible_;

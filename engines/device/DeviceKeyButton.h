@@ -40,6 +40,7 @@ public:
     void ReloadText() override;
     void SetEnabled(bool enabled = true) override;
     void SetManager(DuiLib::CPaintManagerUI* manager, DuiLib::CControlUI* parent, bool init = true) override;
+    void OnDPIChanged() override;
 
 protected:
     QWidget* CreateWidget() override;
@@ -60,5 +61,7 @@ private:
     std::string faceText_;
     bool faceEnabled_ = true;
     bool faceKeyLayer_ = false;
+    // Set by whatever changes the label, its font or its state; the face is drawn again then.
+    bool faceDirty_ = true;
     QFont faceFont_;
 };
