@@ -1,5 +1,10 @@
 #include "platform/WorkerThread.h"
 
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
+
 #include "platform/DebugOutput.h"
 
 const WorkerStopLines kThreadStopLines = {
@@ -19,6 +24,33 @@ const WorkerStopLines kObjectStopLines = {
 bool WorkerKeepRunning(const WorkerArgs& args) { return args.stopEvent->Wait(1) == WaitResult::Timeout; }
 
 bool WorkerPause(const WorkerArgs& args, uint32_t ms) { return args.stopEvent->Wait(ms) == WaitResult::Timeout; }
+
+bool WorkerSleep(const WorkerArgs& args, Event& wake, uint32_t ms) {
+    Event* const events[] = {args.stopEvent, &wake};
+    // The stop event comes first, so a stop wins over a wake-up that arrived at the same time.
+    const int first = Event::WaitAny(events, 2, ms);
+    return first != 0 && first != -2;
+}
+
+WorkerWake WorkerWaitFd(const WorkerArgs& args, int fd, uint32_t ms) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms == INFINITE ? 0 : ms);
+    pollfd fds[2] = {{args.stopEvent->Fd(), POLLIN, 0}, {fd, POLLIN, 0}};
+    for (;;) {
+        int timeout = -1;
+        if (ms != INFINITE) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            timeout = left < 0 ? 0 : static_cast<int>(left);
+        }
+        const int n = poll(fds, fd >= 0 ? 2 : 1, timeout);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return WorkerWake::Timeout;
+        if (n == 0) return WorkerWake::Timeout;
+        // The stop event is manual-reset: readable means set.
+        if (fds[0].revents & POLLIN) return WorkerWake::Stop;
+        return WorkerWake::Ready;
+    }
+}
 
 WorkerThread::~WorkerThread() {
     if (!thread_.joinable()) return;

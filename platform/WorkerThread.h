@@ -1,7 +1,7 @@
 #pragma once
 // The worker-thread pattern every background worker of the program follows:
-// an argument record {owner, manual-reset stop event}, a body that loops while a 1 ms wait on the
-// stop event times out, and a stop that sets the event, waits a bounded time and logs the outcome.
+// an argument record {owner, manual-reset stop event}, a body that sleeps until its next due moment
+// (or a stop), and a stop that sets the event, waits a bounded time and logs the outcome.
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +18,12 @@ struct WorkerArgs {
 bool WorkerKeepRunning(const WorkerArgs& args);
 // Waits up to ms on the stop event; false when the stop event was set (the worker should end).
 bool WorkerPause(const WorkerArgs& args, uint32_t ms);
+// Sleeps up to ms (INFINITE: until woken) or until the wake event is set; false when the stop event
+// was set. A worker with nothing due waits here instead of polling.
+bool WorkerSleep(const WorkerArgs& args, Event& wake, uint32_t ms);
+enum class WorkerWake { Stop, Timeout, Ready };
+// Sleeps up to ms or until fd (a notice source; -1 for none) is readable or the worker is stopped.
+WorkerWake WorkerWaitFd(const WorkerArgs& args, int fd, uint32_t ms);
 
 // The debugger lines written by Stop, by wait outcome.
 struct WorkerStopLines {

@@ -1,7 +1,13 @@
 #pragma once
-// The device-scanning worker (slot 0 of the main window): a scan pass every 100 ms, arrivals and
-// removals told to the window by blocking sends, and the window shown after the first pass.
+// The device-scanning worker (slot 0 of the main window): a scan pass at once when the kernel or
+// the emulator folder reports an interface coming or going, and a slow pass as a safety net;
+// arrivals and removals told to the window by blocking sends, and the window shown after the
+// first pass.
+#include <string>
+#include <vector>
+
 #include "toolkit/UIDefs.h"
+#include "device/hid/HidInterface.h"
 #include "device/registry/InterfaceMatching.h"
 #include "platform/CriticalSection.h"
 #include "platform/WorkerThread.h"
@@ -16,7 +22,23 @@ struct SharedInterfaceList {
 struct DeviceScanParams {
     DuiLib::HWND window = 0;
     SharedInterfaceList* models = nullptr;
-    uint32_t passIntervalMs = 100;
+    // The safety-net pass; hot-plug notices bring a pass at once.
+    uint32_t passIntervalMs = 2000;
+};
+
+struct ScanChanges {
+    std::vector<int> arrivals;  // run-time rows occupied in this pass
+    std::vector<int> removals;  // run-time rows whose device left in this pass
+};
+
+// One pass that opens only interfaces it does not know yet: a present row stays while its path is
+// still enumerated and its location was not reported gone; free rows are matched as before.
+class CKnownInterfaceScanner {
+public:
+    ScanChanges RunPass(InterfaceList& list, const std::vector<std::string>& goneLocations);
+
+private:
+    CHidInterface record_;  // enumerates, and probes candidates one at a time
 };
 
 // The worker body; args.owner is a DeviceScanParams that outlives the thread.

@@ -5,7 +5,10 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
+#include <unordered_map>
 
+#include "toolkit/ControlHost.h"
 #include "toolkit/PaintManager.h"
 #include "toolkit/QtConvert.h"
 
@@ -13,24 +16,110 @@ using namespace DuiLib;
 using DuiLib::detail::ToQ;
 using DuiLib::detail::ToQRect;
 
+namespace {
+
+// Inside a key picture the cap's widget stays hidden: the picture paints the cap and its input
+// reaches the cap through the picture.
+class CapHost : public detail::PaintedHost {
+public:
+    explicit CapHost(CDeviceKeyButtonUI* cap) : detail::PaintedHost(cap, false) {}
+    void setVisible(bool visible) override {
+        auto* cap = static_cast<CDeviceKeyButtonUI*>(Owner());
+        detail::PaintedHost::setVisible(visible && !(cap && cap->Picture()));
+    }
+};
+
+// The lit rounded rectangles under the faces, kept by size and colour: a lighting frame uses a few
+// dozen colours, and a kept one is blitted far faster than an antialiased path is filled per cap.
+// UI thread only; emptied when it grows past what a few effects need.
+const QPixmap& LitShape(QSizeF size, qreal ratio, qreal radius, QColor colour) {
+    constexpr size_t kMostShapes = 4096;
+    static std::unordered_map<uint64_t, QPixmap> shapes;
+    const QSize pixels = (size * ratio).toSize();
+    const uint64_t key = (uint64_t(pixels.width() & 0xFFF) << 52) | (uint64_t(pixels.height() & 0xFFF) << 40) |
+                         (uint64_t(std::lround(radius * ratio * 4) & 0xFF) << 32) | (uint64_t(colour.rgb() & 0xFFFFFF) << 4) |
+                         uint64_t(std::lround(ratio * 4) & 0xF);
+    auto found = shapes.find(key);
+    if (found != shapes.end()) return found->second;
+    if (shapes.size() >= kMostShapes) shapes.clear();
+    QPixmap shape(pixels);
+    shape.setDevicePixelRatio(ratio);
+    shape.fill(Qt::transparent);
+    QPainter painter(&shape);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(QPointF(0, 0), size), radius, radius);
+    painter.fillPath(outline, colour);
+    return shapes.emplace(key, std::move(shape)).first->second;
+}
+
+}  // namespace
+
 std::string CDeviceKeyButtonUI::GetClass() const { return kClassName; }
 
 void* CDeviceKeyButtonUI::GetInterface(const std::string& name) {
     if (name == kClassName) return this;
+    if (name == IKeyCap::kInterfaceName) return static_cast<IKeyCap*>(this);
     return CControlUI::GetInterface(name);
+}
+
+QWidget* CDeviceKeyButtonUI::CreateWidget() { return new CapHost(this); }
+
+IKeyPicture* CDeviceKeyButtonUI::Picture() const {
+    for (CControlUI* c = GetParent(); c; c = c->GetParent())
+        if (void* picture = c->GetInterface(IKeyPicture::kInterfaceName)) return static_cast<IKeyPicture*>(picture);
+    return nullptr;
+}
+
+void CDeviceKeyButtonUI::SyncWidget() {
+    if (m_pWidget && m_pWidget->parentWidget()) m_pWidget->setVisible(IsVisible());
+}
+
+void CDeviceKeyButtonUI::Repaint() {
+    if (IKeyPicture* picture = Picture()) picture->CapChanged(this);
+    else Invalidate();
+}
+
+void CDeviceKeyButtonUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
+    CControlUI::SetManager(manager, parent, init);
+    faceDirty_ = true;
+    SyncWidget();
+}
+
+void CDeviceKeyButtonUI::SetText(const std::string& text) {
+    CControlUI::SetText(text);
+    faceDirty_ = true;
+    Repaint();
+}
+
+void CDeviceKeyButtonUI::ReloadText() {
+    CControlUI::ReloadText();
+    faceDirty_ = true;
+    Repaint();
+}
+
+void CDeviceKeyButtonUI::SetEnabled(bool enabled) {
+    CControlUI::SetEnabled(enabled);
+    faceDirty_ = true;
+    Repaint();
+}
+
+void CDeviceKeyButtonUI::OnDPIChanged() {
+    CControlUI::OnDPIChanged();
+    faceDirty_ = true;
 }
 
 void CDeviceKeyButtonUI::SetLightColor(uint32_t colour, uint8_t brightness) {
     if (colour == colour_ && brightness == brightness_) return;
     colour_ = colour;
     brightness_ = brightness;
-    Invalidate();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetKeyLayerVisible(bool visible) {
     if (visible == keyLayerVisible_) return;
     keyLayerVisible_ = visible;
-    Invalidate();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::DoEvent(TEventUI& event) {
@@ -42,6 +131,10 @@ void CDeviceKeyButtonUI::DoEvent(TEventUI& event) {
 }
 
 void CDeviceKeyButtonUI::DoPaint(QPainter& painter, const RECT&) {
+    if (!Picture()) PaintCap(painter);
+}
+
+void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
     const QRectF cap = QRectF(ToQRect(GetPos())).adjusted(1, 1, -1, -1);
     if (cap.width() <= 0 || cap.height() <= 0) return;
     painter.save();
@@ -53,25 +146,26 @@ void CDeviceKeyButtonUI::DoPaint(QPainter& painter, const RECT&) {
     // The light shines around the cap's edge so that the label stays readable: a lit rounded
     // rectangle under the cap's face, which is drawn once and kept, as the caps repaint with
     // every lighting frame and only the light changes then.
-    QPainterPath outline;
-    outline.addRoundedRect(cap, radius, radius);
-    painter.fillPath(outline, light);
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    painter.drawPixmap(cap.topLeft(), LitShape(cap.size(), ratio, radius, light));
     const qreal ring = Scale(2);
     const QRectF face = cap.adjusted(ring, ring, -ring, -ring);
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     if (FaceIsStale(face.size(), ratio)) RenderFace(face.size(), ratio, std::max<qreal>(0, radius - ring));
     painter.drawPixmap(face.topLeft(), face_);
     painter.restore();
 }
 
 bool CDeviceKeyButtonUI::FaceIsStale(QSizeF size, qreal ratio) const {
-    return face_.isNull() || faceSize_ != size || faceRatio_ != ratio || faceText_ != GetText() ||
-           faceEnabled_ != IsEnabledInTree() || faceKeyLayer_ != keyLayerVisible_ || faceFont_ != GetQFont();
+    // The label and font are compared only when something said they may have changed: a lighting
+    // frame repaints every cap, and those comparisons cost more than the light itself.
+    return face_.isNull() || faceDirty_ || faceSize_ != size || faceRatio_ != ratio ||
+           faceEnabled_ != IsEnabledInTree() || faceKeyLayer_ != keyLayerVisible_;
 }
 
 void CDeviceKeyButtonUI::RenderFace(QSizeF size, qreal ratio, qreal radius) {
     faceSize_ = size;
     faceRatio_ = ratio;
+    faceDirty_ = false;
     faceText_ = GetText();
     faceEnabled_ = IsEnabledInTree();
     faceKeyLayer_ = keyLayerVisible_;

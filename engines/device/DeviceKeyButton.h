@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "engines/device/KeyPicture.h"
 #include "toolkit/Control.h"
 
-class CDeviceKeyButtonUI : public DuiLib::CControlUI {
+class CDeviceKeyButtonUI : public DuiLib::CControlUI, public IKeyCap {
 public:
     static constexpr const char* kClassName = "DeviceKeyButton";
 
@@ -26,9 +27,28 @@ public:
     bool IsKeyLayerVisible() const { return keyLayerVisible_; }
 
     void DoEvent(DuiLib::TEventUI& event) override;
+    // Paints the cap itself only outside a key picture; inside one the picture paints it.
     void DoPaint(QPainter& painter, const DuiLib::RECT& rcPaint) override;
+    // Draws the cap (light ring and face) at its position; painter in window coordinates.
+    void PaintCap(QPainter& painter) override;
+    // The key picture this cap lies in, or null.
+    IKeyPicture* Picture() const;
+    // Shows the cap's own widget only outside a key picture (the picture takes its input then).
+    void SyncWidget() override;
+
+    void SetText(const std::string& text) override;
+    void ReloadText() override;
+    void SetEnabled(bool enabled = true) override;
+    void SetManager(DuiLib::CPaintManagerUI* manager, DuiLib::CControlUI* parent, bool init = true) override;
+    void OnDPIChanged() override;
+
+protected:
+    QWidget* CreateWidget() override;
 
 private:
+    // Asks for the cap to be drawn again, by its picture or by its own widget.
+    void Repaint();
+
     uint32_t colour_ = 0;
     uint8_t brightness_ = 0;
     bool keyLayerVisible_ = false;
@@ -41,5 +61,7 @@ private:
     std::string faceText_;
     bool faceEnabled_ = true;
     bool faceKeyLayer_ = false;
+    // Set by whatever changes the label, its font or its state; the face is drawn again then.
+    bool faceDirty_ = true;
     QFont faceFont_;
 };

@@ -29,7 +29,6 @@ constexpr FunctionPageRow kFunctionPages[] = {
 CTorvanelUSBDevice::CTorvanelUSBDevice(std::unique_ptr<CLightRenderer> renderer)
     : renderer_(renderer ? std::move(renderer) : std::make_unique<CLightRenderer>()) {}
 
-CTorvanelUSBDevice::~CTorvanelUSBDevice() = default;
 
 std::string CTorvanelUSBDevice::GetClass() const { return kClassName; }
 
@@ -142,7 +141,8 @@ void CTorvanelUSBDevice::PushFrame() {
     context.throughReceiver = ThroughReceiver();
     context.functionPage = functionPage_;
     context.showOnPage = pageFrameDue_;
-    renderer_->PushFrame(*this, context);
+    context.toDevice = pageFrameToDevice_;
+    lastPushResult_ = renderer_->PushFrame(*this, context);
 }
 
 bool CTorvanelUSBDevice::LightButtonExists(size_t index) const {
@@ -181,6 +181,7 @@ std::array<uint32_t, 3> CTorvanelUSBDevice::GetAudioLight() {
 
 void CTorvanelUSBDevice::ShowFunctionPage(int page) {
     functionPage_ = page;
+    WakeFrameTimer();
     auto findTabs = [this](const char* name) {
         CControlUI* control = FindSubControl(name);
         return control ? static_cast<CTabLayoutUI*>(control->GetInterface("TabLayout")) : nullptr;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <QPointer>
+
 #include "toolkit/Container.h"
 #include "toolkit/UIDefs.h"
 #include "device/channel/CommandChannel.h"
@@ -30,6 +32,8 @@ public:
 
     std::string GetClass() const override;
     void* GetInterface(const std::string& name) override;
+    // A page that becomes the shown tab starts its frame timer again.
+    void SetVisible(bool visible = true) override;
 
     // Configuration by the page builder, in this order.
     void SetPageLayoutPath(const std::string& path) { pageLayoutPath_ = path; }
@@ -108,7 +112,11 @@ public:
     // The application's light-control switch.
     void SetLightControl(int on);
     int GetLightControl() const { return lightControl_; }
-    void SetPreview(bool preview) { preview_ = preview; }
+    void SetPreview(bool preview);
+    // The key picture is on screen: window shown, this page selected, the preview flag set.
+    bool PictureShown();
+    // Re-evaluates who consumes the frames and starts the frame timer when it is needed again.
+    void WakeFrameTimer();
 
     // Event codes shared by every family: sync requests and profile changes (UI thread).
     void HandleDeviceEvent(uint16_t code);
@@ -146,6 +154,11 @@ protected:
     void SendToMainWindow(unsigned msg, uintptr_t wParam, intptr_t lParam);
     void StartEntryTimer(unsigned id, unsigned ms);
     void TellLink(bool online);
+    // True for engines whose worker streams the device frames; their frame timer only shows the
+    // picture. Otherwise the timer streams every frame as well.
+    virtual bool StreamsOnItsOwnThread() const { return false; }
+    // The frame timer is needed while it streams or the picture is shown.
+    bool FrameTimerNeeded();
 
     // ILightFrameSink over the light buttons and the command channel.
     bool LightButtonExists(size_t index) const override;
@@ -185,7 +198,15 @@ protected:
     int linkFailures_ = 0;
     // Whether the frame being pushed is also shown on the key caps (timer 1000 paces the picture).
     bool pageFrameDue_ = true;
-    uint32_t lastPageFrameMs_ = 0;
+    bool pageFrameToDevice_ = true;
+    int lastPushResult_ = 1;
+    bool frameTimerArmed_ = false;
+    uint32_t shownFrameSerial_ = 0;
+    bool shownFrameValid_ = false;
+    bool frameTimerStarted_ = false;
+    class HostWatch;
+    QPointer<HostWatch> hostWatch_;  // owned by the host widget
+    void WatchHostWindow();
 
     ILightingPanel* LightingPanel() const;
 };

@@ -1,6 +1,5 @@
 // Custom per-key colours (effect 20): kept per group in the profile, written as one frame.
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
-#include "platform/Time.h"
 
 namespace {
 
@@ -11,11 +10,12 @@ constexpr size_t kPoints = 170;
 }  // namespace
 
 int CTorvanelKeyboardDevice::WriteCustomColours() {
-    if (renderer_->StateByte(kStateEffect) != kCustomEffect) return 0;
+    // Like every device operation, nothing is tried without a connection; a failed write is
+    // reported, never waited out on the UI thread.
+    if (!commandChannel_.IsConnected() || renderer_->StateByte(kStateEffect) != kCustomEffect) return 0;
     const DeviceLightFrame frame = keyboardRenderer_->CustomColourFrame();
     const int result = commandChannel_.WriteCustomLight(frame.bytes.data(), static_cast<uint32_t>(frame.length),
                                                         renderer_->StateByte(kStateCustomGroup), kCustomSlotStride);
-    if (result != 1) Sleep(kFailedPushPauseMs);
     return result == 1 ? 1 : 0;
 }
 

@@ -41,9 +41,17 @@ void CTorvanelKeyboardDevice::OnConnected() {
     ReadParamRecord();
     LoadProfile();
     RefreshPage();
+    // The lighting thread streams the music effects itself, so a keyboard that stops answering
+    // holds up that thread and never the window.
     LightingThreadLink link;
     link.connected = [this] { return commandChannel_.IsConnected(); };
     link.streamPaused = [this] { return commandChannel_.IsStreamPaused(); };
+    const bool direct = !ThroughReceiver();
+    link.streamTarget = [direct] { return direct; };
+    link.stream = [this](const DeviceLightFrame& frame) {
+        return commandChannel_.StreamLightFrame(frame.bytes.data(), static_cast<uint32_t>(frame.length));
+    };
+    WakeFrameTimer();
     keyboardRenderer_->StartLightingThread(std::move(link));
 }
 
@@ -98,13 +106,7 @@ void CTorvanelKeyboardDevice::EnterEffectIfChanged(uint8_t previous, uint8_t eff
     }
 }
 
-void CTorvanelKeyboardDevice::PushFrame() {
-    FramePushContext context;
-    context.throughReceiver = ThroughReceiver();
-    context.functionPage = functionPage_;
-    context.showOnPage = pageFrameDue_;
-    keyboardRenderer_->PushFrame(*this, context);
-}
+void CTorvanelKeyboardDevice::PushFrame() { CTorvanelUSBDevice::PushFrame(); }
 
 void CTorvanelKeyboardDevice::SetSavePaths() {
     const std::string folder = UserDataFolder();

@@ -44,6 +44,7 @@ public:
     void InitPage() override { BindPage(); }
     int ApplyLighting() override;
     void PushFrame() override;
+    bool StreamsOnItsOwnThread() const override { return true; }
     void OnConnected() override;
     void ReloadLighting() override;
     int CheckReceiverLink() override;

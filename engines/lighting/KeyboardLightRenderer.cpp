@@ -46,16 +46,61 @@ void CKeyboardLightRenderer::StartLightingThread(LightingThreadLink link) {
         ticks_ = 0;
     }
     thread_.Start(this, [this, link = std::move(link)](const WorkerArgs& args) {
-        while (WorkerKeepRunning(args)) {
-            if (!link.connected || !link.connected()) {
-                if (!WorkerPause(args, 100)) break;
-                continue;
-            }
-            if (link.streamPaused && link.streamPaused()) continue;
-            LightingPass(Now());
-        }
+        RunLightingThread(args, link);
         DebugOutput(kLightingThreadExitLine);
     }, kLightingThreadStopMs);
+}
+
+// The thread sleeps until its next due moment: the next render step of the current effect and
+// speed, the next streamed frame, a change of settings or consumers (the wake event), or a stop.
+// With nobody consuming the frames it computes none and sleeps until woken.
+void CKeyboardLightRenderer::RunLightingThread(const WorkerArgs& args, const LightingThreadLink& link) {
+    constexpr uint32_t kDisconnectedPauseMs = 100;
+    // The stream-paused flag has no wake-up of its own; it is looked at this often while set.
+    constexpr uint32_t kPausedPollMs = 20;
+    bool idle = false;
+    uint32_t idleSince = 0;
+    uint32_t nextStream = Now();
+    for (;;) {
+        if (!link.connected || !link.connected()) {
+            if (!WorkerSleep(args, WakeEvent(), kDisconnectedPauseMs)) return;
+            continue;
+        }
+        if (link.streamPaused && link.streamPaused()) {
+            if (!WorkerSleep(args, WakeEvent(), kPausedPollMs)) return;
+            continue;
+        }
+        const bool streams = link.stream && link.streamTarget && link.streamTarget() && StreamsCurrentEffect();
+        const bool consumed = streams || IsFrameConsumed(FrameConsumer::Picture) ||
+                              IsFrameConsumed(FrameConsumer::SharedLighting);
+        uint32_t now = Now();
+        if (!consumed) {
+            if (!idle) idleSince = now;
+            idle = true;
+            if (!WorkerSleep(args, WakeEvent(), INFINITE)) return;
+            continue;
+        }
+        if (idle) {
+            idle = false;
+            CatchUp(now - idleSince, now);
+            nextStream = now;
+        }
+        CountTicksBefore(now);
+        LightingPass(now);
+        if (streams && int32_t(now - nextStream) >= 0) {
+            // A late frame does not make the following ones come faster.
+            nextStream = int32_t(now - nextStream) >= int32_t(kStreamIntervalMs) ? now + kStreamIntervalMs
+                                                                                 : nextStream + kStreamIntervalMs;
+            if (link.stream(DeviceFrame()) != 1) {
+                if (!WorkerPause(args, kFailedPushPauseMs)) return;
+                nextStream = Now();
+            }
+        }
+        now = Now();
+        uint32_t delay = NextPassDelay(now);
+        if (streams) delay = std::min(delay, int32_t(nextStream - now) > 0 ? nextStream - now : 0u);
+        if (!WorkerSleep(args, WakeEvent(), delay)) return;
+    }
 }
 
 WorkerStopOutcome CKeyboardLightRenderer::StopLightingThread() { return thread_.Stop(kLightingThreadStopMs); }
@@ -78,6 +123,59 @@ void CKeyboardLightRenderer::LightingPass(uint32_t now) {
     }
     // Outside the state lock: the UI thread takes the area lock before the state lock.
     RunAreaOverlays(now);
+    MarkFrameChanged();
+}
+
+void CKeyboardLightRenderer::CountTicksBefore(uint32_t now) {
+    CriticalSectionLock lock(stateLock_);
+    // Bounded: a due moment is never more than a few ticks away.
+    for (int i = 0; i < 256 && int32_t(now - tickStart_) > 2; ++i) {
+        tickStart_ += 2;
+        ++ticks_;
+    }
+}
+
+bool CKeyboardLightRenderer::AreaOverlaysAnimate() const {
+    CriticalSectionLock area(areaLock_);
+    return std::any_of(areaLights_.begin(), areaLights_.end(), [](const LightListEntry& e) {
+        return e.LEDREGMode == 2 || ((e.LEDREGMode == 0 || e.LEDREGMode == 3) && e.present);
+    });
+}
+
+uint32_t CKeyboardLightRenderer::NextPassDelay(uint32_t now) {
+    if (sharedLighting_.load()) return INFINITE;
+    // Breathing, blinking and spectrum overlays step on every pass.
+    if (AreaOverlaysAnimate()) return 1;
+    CriticalSectionLock lock(stateLock_);
+    const EffectEntry* entry = FindEffect(CurrentEffect());
+    if (!entry) return 1;  // the user effect player counts passes
+    const uint32_t wait = SpeedTicks(entry->speedRow, StateByte(kStateSpeed));
+    if (wait == 0) return 1;
+    if (ticks_ >= wait) return 0;
+    const uint32_t due = tickStart_ + 2 * (wait - ticks_);
+    return int32_t(due - now) > 0 ? due - now : 0;
+}
+
+void CKeyboardLightRenderer::CatchUp(uint32_t elapsedMs, uint32_t now) {
+    CriticalSectionLock lock(stateLock_);
+    const EffectEntry* entry = FindEffect(CurrentEffect());
+    if (entry && !sharedLighting_.load()) {
+        const uint32_t wait = SpeedTicks(entry->speedRow, StateByte(kStateSpeed));
+        const uint32_t steps = (elapsedMs / (wait ? 2 * wait : 1)) % kCatchUpCycle;
+        for (uint32_t i = 0; i < steps; ++i) (this->*entry->render)();
+    }
+    tickStart_ = now;
+    ticks_ = 0;
+}
+
+bool CKeyboardLightRenderer::StreamsCurrentEffect() const {
+    const uint8_t effect = CurrentEffect();
+    return effect == 26 || effect == 27;
+}
+
+DeviceLightFrame CKeyboardLightRenderer::DeviceFrame() const {
+    CriticalSectionLock lock(stateLock_);
+    return BuildKeyFrame(frame_, keyToLight_, deviceKeyCount_, deviceKeyCount_ * 3, true);
 }
 
 // ---- effect changes ----
@@ -136,16 +234,9 @@ int CKeyboardLightRenderer::PushFrame(ILightFrameSink& sink, const FramePushCont
             sink.ShowLightButton(i, 0, 0, false);
         }
     }
-    const uint8_t effect = CurrentEffect();
-    if (context.throughReceiver || (effect != 26 && effect != 27)) return 1;
-    DeviceLightFrame out;
-    {
-        CriticalSectionLock lock(stateLock_);
-        out = BuildKeyFrame(frame_, keyToLight_, deviceKeyCount_, deviceKeyCount_ * 3, true);
-    }
-    const int result = sink.StreamLightFrame(out.bytes.data(), out.length);
-    if (result != 1) Sleep(kFailedPushPauseMs);
-    return result;
+    if (context.throughReceiver || !context.toDevice || !StreamsCurrentEffect()) return 1;
+    const DeviceLightFrame out = DeviceFrame();
+    return sink.StreamLightFrame(out.bytes.data(), out.length);
 }
 
 // ---- shared helpers of the renderers ----

@@ -20,10 +20,20 @@ inline constexpr uint32_t kLightingThreadStopMs = 1000;
 inline constexpr size_t kSpectrumInputBytes = 100;
 inline constexpr size_t kColourInputValues = 6;
 
+// Frames streamed by the lighting thread go out at this cadence (the frame timer's 5 ms).
+inline constexpr uint32_t kStreamIntervalMs = 5;
+// Whole cycles of every phase and counter a renderer steps (96, 128, 192 and 256 steps): catching
+// up this many steps, or any multiple, leaves an effect where it would have been.
+inline constexpr uint32_t kCatchUpCycle = 768;
+
 // What the lighting thread asks of the engine's command channel.
 struct LightingThreadLink {
     std::function<bool()> connected;
     std::function<bool()> streamPaused;  // may be empty: never paused
+    // The device takes streamed frames (a direct connection); may be empty: it does not.
+    std::function<bool()> streamTarget = {};
+    // Sends one device frame (StreamLightFrame of the channel); 1 on success.
+    std::function<int(const DeviceLightFrame&)> stream = {};
 };
 
 class CKeyboardLightRenderer : public CLightRenderer {
@@ -42,7 +52,10 @@ public:
     void SetKeyMaps(const std::map<int, int>& keyToPosition, const std::map<int, int>& keyToLight,
                     size_t deviceKeyCount);
     // While the shared-lighting thread owns the frame buffer the lighting thread renders nothing.
-    void SetSharedLighting(bool sharing) { sharedLighting_.store(sharing); }
+    void SetSharedLighting(bool sharing) {
+        sharedLighting_.store(sharing);
+        Wake();
+    }
 
     // Lighting thread; a running one is stopped first.
     void StartLightingThread(LightingThreadLink link);
@@ -51,6 +64,19 @@ public:
     // One pass of the thread body at the given tick count: count 2 ms ticks, step the current
     // effect when its wait is over, then lay the area overlays over the frame.
     void LightingPass(uint32_t now);
+    // The ticks that passes at every millisecond before now would have counted (a thread that
+    // slept until its due moment calls this before its pass).
+    void CountTicksBefore(uint32_t now);
+    // Milliseconds from now until a pass would change the frame: 0 when one is due, 1 for the
+    // effects and overlays that step on every pass, INFINITE when no pass renders anything.
+    uint32_t NextPassDelay(uint32_t now);
+    // The steps the current effect would have made in elapsedMs while nobody looked at it, so that
+    // a picture shown again picks up at the right phase; restarts the tick count at now.
+    void CatchUp(uint32_t elapsedMs, uint32_t now);
+    // The frame of the streamed effects (26 and 27), as the device takes it.
+    DeviceLightFrame DeviceFrame() const;
+    // Whether the current effect is one the program streams to the device.
+    bool StreamsCurrentEffect() const;
 
     // An effect change: ResetEffectState, then the effect's entry operation.
     void EnterEffect(uint8_t effect);
@@ -155,6 +181,9 @@ private:
     uint8_t ColumnsAt(size_t column) const;
     // First column-map cell that holds the point; false when none does.
     static bool FindCell(size_t point, CellRef& cell);
+
+    void RunLightingThread(const WorkerArgs& args, const LightingThreadLink& link);
+    bool AreaOverlaysAnimate() const;
 
     // Music helpers (KeyboardMusicEffects.cpp).
     struct MusicColours;

@@ -9,6 +9,8 @@
 #include "engines/lighting/LightFrameBuffer.h"
 
 inline constexpr size_t kDeviceFrameBytes = 512;
+// A failed frame push pauses the caller's frame cadence (a timer or a worker, never by blocking
+// the UI thread), so that a missing device does not turn it into a busy loop.
 inline constexpr uint32_t kFailedPushPauseMs = 200;
 
 struct DeviceLightFrame {
@@ -31,6 +33,7 @@ struct FramePushContext {
     bool throughReceiver = false;
     int functionPage = 1;  // the keyboard shows its frame on the buttons only on page 1
     bool showOnPage = true;  // false: the frame only goes to the device (window hidden, or not yet due)
+    bool toDevice = true;    // false: the frame only goes to the page (a worker streams it)
 };
 
 constexpr uint32_t ButtonColour(LightRecord record) {

@@ -48,7 +48,18 @@ std::array<uint32_t, 3> CLightRenderer::GetAudioLight() const {
 }
 
 void CLightRenderer::SetLightValue(int index, uint32_t record) {
-    if (index >= 0) frame_.Set(size_t(index), record);
+    if (index < 0) return;
+    frame_.Set(size_t(index), record);
+    MarkFrameChanged();
+}
+
+void CLightRenderer::SetFrameConsumer(FrameConsumer consumer, bool consuming) {
+    std::atomic<bool>& flag = consumer == FrameConsumer::Picture ? pictureConsumer_ : sharedConsumer_;
+    if (flag.exchange(consuming) != consuming) Wake();
+}
+
+bool CLightRenderer::IsFrameConsumed(FrameConsumer consumer) const {
+    return (consumer == FrameConsumer::Picture ? pictureConsumer_ : sharedConsumer_).load();
 }
 
 uint32_t CLightRenderer::GetLightValue(int index) const { return index >= 0 ? frame_.Get(size_t(index)) : 0; }
@@ -117,11 +128,9 @@ int CLightRenderer::PushFrame(ILightFrameSink& sink, const FramePushContext& con
         const LightRecord record = frame_.Record(i);
         sink.ShowLightButton(i, ButtonColour(record), record.factor, true);
     }
-    if (context.throughReceiver) return 1;
+    if (context.throughReceiver || !context.toDevice) return 1;
     const DeviceLightFrame out = BuildPointFrame(frame_);
-    const int result = sink.StreamLightFrame(out.bytes.data(), out.length);
-    if (result != 1) Sleep(kFailedPushPauseMs);
-    return result;
+    return sink.StreamLightFrame(out.bytes.data(), out.length);
 }
 
 namespace {
@@ -196,9 +205,12 @@ void CLightRenderer::SetColumnPattern(size_t column, uint8_t value) {
 }
 
 void CLightRenderer::SetAreaLights(const std::vector<LightListEntry>& entries) {
-    CriticalSectionLock lock(areaLock_);
-    areaLights_ = entries;
-    areaLights_.resize(frame_.Count());
+    {
+        CriticalSectionLock lock(areaLock_);
+        areaLights_ = entries;
+        areaLights_.resize(frame_.Count());
+    }
+    Wake();
 }
 
 std::vector<LightListEntry> CLightRenderer::AreaLights() const {

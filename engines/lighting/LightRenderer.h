@@ -11,6 +11,7 @@
 #include "engines/lighting/LightFrameBuffer.h"
 #include "engines/lighting/LightFramePush.h"
 #include "platform/CriticalSection.h"
+#include "platform/Event.h"
 #include "store/ProfileRecords.h"
 
 using TickSource = std::function<uint32_t()>;
@@ -45,7 +46,9 @@ public:
     void SetLightState(const LightInfoRecord& record);
     std::array<uint32_t, 4> GetLightState() const;
     uint8_t StateByte(size_t index) const { return lightState_[index].load(std::memory_order_relaxed); }
-    void SetStateByte(size_t index, uint8_t value) { lightState_[index].store(value, std::memory_order_relaxed); }
+    void SetStateByte(size_t index, uint8_t value) {
+        if (lightState_[index].exchange(value, std::memory_order_relaxed) != value) Wake();
+    }
 
     // The music-lighting record handed to and from the lighting panel.
     void SetAudioLight(const std::array<uint32_t, 3>& words);
@@ -93,6 +96,16 @@ public:
     uint8_t ColourIndex() const;
     bool BlinkOn() const;
 
+    // Who looks at the frames besides the device. A renderer whose frames nobody consumes computes
+    // none; until an owner says otherwise the picture counts as shown.
+    enum class FrameConsumer { Picture, SharedLighting };
+    void SetFrameConsumer(FrameConsumer consumer, bool consuming);
+    bool IsFrameConsumed(FrameConsumer consumer) const;
+    // Changes each time the frame may have changed; the picture skips frames it has already shown.
+    uint32_t FrameSerial() const { return frameSerial_.load(std::memory_order_acquire); }
+    // Wakes a render thread sleeping until its next due moment (a setting or a consumer changed).
+    void Wake() { wake_.Set(); }
+
 protected:
     // The light state's fields as the renderers read them.
     uint8_t Level() const;
@@ -119,6 +132,9 @@ protected:
     std::array<uint8_t, kReactivePoints> intensity_{};
     std::array<uint8_t, kReactiveColumns> columnPattern_{};
 
+    void MarkFrameChanged() { frameSerial_.fetch_add(1, std::memory_order_release); }
+    Event& WakeEvent() { return wake_; }
+
     mutable CriticalSection effectLock_;
     mutable CriticalSection areaLock_;
     std::vector<LightListEntry> areaLights_;  // under areaLock_
@@ -127,5 +143,9 @@ private:
     std::array<std::atomic<uint8_t>, 16> lightState_{};
     std::array<std::atomic<uint32_t>, 3> audioLight_{};
     std::atomic<int> lightingEnabled_{1};
+    std::atomic<bool> pictureConsumer_{true};
+    std::atomic<bool> sharedConsumer_{false};
+    std::atomic<uint32_t> frameSerial_{0};
+    Event wake_{false, false};
     TickSource clock_;
 };

@@ -1,10 +1,13 @@
 #include "panels/controls/SelectPanel.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 
+#include "toolkit/ControlHost.h"
 #include "toolkit/PaintManager.h"
 #include "toolkit/QtConvert.h"
 #include "toolkit/Theme.h"
@@ -75,6 +78,39 @@ private:
     CSelectPanelUI* m_panel;
 };
 
+// The picture's widget: it tells the panel which region a paint pass covers, so that only the caps
+// in it are drawn, and shows the tooltip of the cap under the pointer (the caps have no widget of
+// their own on screen).
+class PictureHost : public PaintedHost {
+public:
+    explicit PictureHost(CSelectPanelUI* panel) : ControlHost<QWidget>(panel, false), m_panel(panel) {}
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        if (Owner()) {
+            m_panel->m_paintRegion = e->region();
+            m_panel->m_pendingCaps = QRect();
+        }
+        PaintedHost::paintEvent(e);
+        if (Owner()) m_panel->m_paintRegion = QRegion();
+    }
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::ToolTip || !Owner()) return PaintedHost::event(e);
+        auto* help = static_cast<QHelpEvent*>(e);
+        const std::string tip = m_panel->ToolTipAt(WindowPointOf(m_panel, help->pos()));
+        if (tip.empty()) {
+            QToolTip::hideText();
+            e->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), ToQ(tip), this);
+        }
+        return true;
+    }
+
+private:
+    CSelectPanelUI* m_panel;
+};
+
 }  // namespace detail
 
 CSelectPanelUI::CSelectPanelUI() = default;
@@ -86,26 +122,64 @@ CSelectPanelUI::~CSelectPanelUI() {
 std::string CSelectPanelUI::GetClass() const { return kClassName; }
 
 void* CSelectPanelUI::GetInterface(const std::string& name) {
+    if (name == IKeyPicture::kInterfaceName) return static_cast<IKeyPicture*>(this);
     return SameNoCase(name, kClassName) ? this : CVerticalLayoutUI::GetInterface(name);
 }
 
 QWidget* CSelectPanelUI::CreateWidget() {
-    QWidget* widget = CVerticalLayoutUI::CreateWidget();
+    QWidget* widget = new detail::PictureHost(this);
     m_pOverlay = new detail::SelectionOverlay(this, widget);
     return widget;
 }
 
 void CSelectPanelUI::SetPos(RECT rc, bool needInvalidate) {
     CVerticalLayoutUI::SetPos(rc, needInvalidate);
+    // Caps that joined the picture inside a nested layout hide their own widgets now.
+    for (CControlUI* key : KeyButtons())
+        if (auto* cap = static_cast<IKeyCap*>(key->GetInterface(IKeyCap::kInterfaceName))) cap->SyncWidget();
     RefreshOverlay();
 }
 
 void CSelectPanelUI::RefreshOverlay() {
     if (!m_pOverlay) return;
+    // With no outline or band to draw the overlay stays hidden, so that lighting frames repaint
+    // only the picture.
+    if (m_selected.empty() && !IsDragging()) {
+        m_pOverlay->hide();
+        return;
+    }
     m_pOverlay->setGeometry(0, 0, m_rcItem.Width(), m_rcItem.Height());
     m_pOverlay->raise();
     m_pOverlay->show();
     m_pOverlay->update();
+}
+
+void CSelectPanelUI::CapChanged(CControlUI* cap) {
+    if (!m_pWidget || !cap) return;
+    // The caps of one frame become one rectangle (their bounding box, which always holds the one
+    // asked for before), so that the pass and its trip to the display are one piece rather than
+    // one per cap; Qt paints it at the display's next update.
+    m_pendingCaps |= detail::ToQRect(cap->GetPos()).translated(-m_rcItem.left, -m_rcItem.top);
+    m_pWidget->update(m_pendingCaps);
+}
+
+void CSelectPanelUI::DoPaint(QPainter& painter, const RECT& rcPaint) {
+    CVerticalLayoutUI::DoPaint(painter, rcPaint);
+    const QRect dirty(rcPaint.left, rcPaint.top, rcPaint.Width(), rcPaint.Height());
+    for (CControlUI* key : KeyButtons()) {
+        if (!key->IsVisible()) continue;
+        const QRect area = detail::ToQRect(key->GetPos());
+        if (!area.intersects(dirty)) continue;
+        if (!m_paintRegion.isEmpty() && !m_paintRegion.intersects(area.translated(-m_rcItem.left, -m_rcItem.top)))
+            continue;
+        if (auto* cap = static_cast<IKeyCap*>(key->GetInterface(IKeyCap::kInterfaceName))) cap->PaintCap(painter);
+    }
+}
+
+std::string CSelectPanelUI::ToolTipAt(POINT pt) {
+    for (CControlUI* key : KeyButtons())
+        if (key->IsVisible() && key->GetPos().Contains(pt)) return key->GetToolTip();
+    return {};
 }
 
 std::vector<CControlUI*> CSelectPanelUI::KeyButtons() {

@@ -3,18 +3,23 @@
 // key button (class "DeviceKeyButton", found by class name so that the panel does not depend on
 // the device engines) whose rectangle touches the band and unselects the others, then raises
 // "click_select_end". The selection is kept here; selected keys get an accent outline.
+// It is also the key picture: one paint pass draws the caps whose rectangles need it, at most once
+// per displayed frame, and the caps' tooltips are shown from here.
+#include <QRegion>
 #include <set>
 #include <vector>
 
+#include "engines/device/KeyPicture.h"
 #include "toolkit/Container.h"
 
 namespace DuiLib {
 
 namespace detail {
 class SelectionOverlay;
+class PictureHost;
 }
 
-class CSelectPanelUI : public CVerticalLayoutUI {
+class CSelectPanelUI : public CVerticalLayoutUI, public IKeyPicture {
 public:
     static constexpr const char* kClassName = "SelectPanel";
     static constexpr const char* kKeyButtonClass = "DeviceKeyButton";
@@ -36,7 +41,12 @@ public:
     void ClearSelection();
 
     void DoEvent(TEventUI& event) override;
+    void DoPaint(QPainter& painter, const RECT& rcPaint) override;
     void SetPos(RECT rc, bool needInvalidate = true) override;
+    // IKeyPicture.
+    void CapChanged(CControlUI* cap) override;
+    // The tooltip of the key under a point (window coordinates), empty when none.
+    std::string ToolTipAt(POINT pt);
     bool Remove(CControlUI* control, bool doNotDestroy = false) override;
     bool RemoveAt(int index, bool doNotDestroy = false) override;
     void RemoveAll() override;
@@ -46,6 +56,7 @@ protected:
 
 private:
     friend class detail::SelectionOverlay;
+    friend class detail::PictureHost;
     enum class Drag { None, Pending, Active };
     std::vector<CControlUI*> KeyButtons();
     void FinishSelection();
@@ -59,6 +70,8 @@ private:
     RECT m_rcSelection;
     std::set<const CControlUI*> m_selected;
     detail::SelectionOverlay* m_pOverlay = nullptr;
+    QRegion m_paintRegion;  // what the pass being painted covers, in widget coordinates
+    QRect m_pendingCaps;    // the caps changed since the last pass, in widget coordinates
 };
 
 }  // namespace DuiLib

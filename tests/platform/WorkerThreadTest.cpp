@@ -57,3 +57,36 @@ TEST(WorkerThread, StopLinesOfTheUpdateWindow) {
     EXPECT_EQ(log.Count("所有对象处于激发状态\n"), 1u);
     EXPECT_EQ(worker.Stop(500), WorkerStopOutcome::NotRunning);
 }
+
+TEST(WorkerThread, SleepingWorkerWakesForItsEventAndEndsOnStop) {
+    DebugCapture log;
+    Event wake(false, false);
+    std::atomic<int> wakes{0};
+    WorkerThread worker;
+    // Nothing is due: the worker sleeps until woken, and a stop ends it at once.
+    worker.Start(nullptr, [&](const WorkerArgs& args) {
+        while (WorkerSleep(args, wake, INFINITE)) ++wakes;
+    });
+    for (int i = 1; i <= 3; ++i) {
+        wake.Set();
+        while (wakes.load() < i) Sleep(1);
+    }
+    Sleep(20);
+    EXPECT_EQ(wakes.load(), 3) << "a sleeping worker passed without being woken";
+    EXPECT_EQ(worker.Stop(1000), WorkerStopOutcome::Ended);
+    EXPECT_EQ(log.Count("线程退出：：对象处于激发状态\n"), 1u);
+}
+
+TEST(WorkerThread, WaitOnANoticeSourceTellsStopTimeoutAndReady) {
+    Event stop(true, false);
+    Event notice(true, false);
+    const WorkerArgs args{nullptr, &stop};
+    EXPECT_EQ(WorkerWaitFd(args, notice.Fd(), 5), WorkerWake::Timeout);
+    EXPECT_EQ(WorkerWaitFd(args, -1, 5), WorkerWake::Timeout);  // no source: a plain timed sleep
+    notice.Set();
+    EXPECT_EQ(WorkerWaitFd(args, notice.Fd(), INFINITE), WorkerWake::Ready);
+    stop.Set();
+    EXPECT_EQ(WorkerWaitFd(args, notice.Fd(), INFINITE), WorkerWake::Stop) << "a stop wins over a notice";
+    Event wake(false, true);
+    EXPECT_FALSE(WorkerSleep(args, wake, INFINITE)) << "a stop wins over a wake-up";
+}

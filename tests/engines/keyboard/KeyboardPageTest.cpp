@@ -229,3 +229,55 @@ TEST_F(KeyboardPage, KeyLabelsMarkKeysThatCarryAnotherFunction) {
     EXPECT_FALSE(s->IsKeyLayerVisible());
     EXPECT_EQ(s->GetToolTip(), "Key_Setkeyboard_key_S");
 }
+
+namespace {
+
+// The page's entry in the device strip: selected, and recording the timers it is asked for.
+class SelectedEntry : public IDeviceListEntry {
+public:
+    void StartTimer(unsigned id, unsigned ms) override { timers.emplace_back(id, ms); }
+    bool IsEntryShown() const override { return true; }
+    void ShowEntry(bool) override {}
+    bool IsPageSelected() const override { return true; }
+    std::vector<std::pair<unsigned, unsigned>> timers;
+};
+
+}  // namespace
+
+TEST_F(KeyboardPage, FrameTimerPaintsThePictureOnlyWithThePreviewFlag) {
+    CTorvanelKeyboardDevice* engine = Open(kPages[0]);
+    ASSERT_NE(engine, nullptr);
+    SelectedEntry entry;
+    engine->SetListEntry(&entry);
+    engine->CommandChannel().SetConnected(true);
+    engine->Renderer().SetLightState(std::array<uint32_t, 4>{6, 0, 0, 0});
+    CDeviceKeyButtonUI* cap = engine->LightButton(64);
+    ASSERT_NE(cap, nullptr);
+    const uint32_t before = cap->GetLightColor();
+    engine->SetLightValue(64, LightRecord{10, 20, 30, 255}.Pack());
+    struct Case {
+        bool preview;
+        bool painted;
+    } cases[] = {{false, false}, {true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.preview);
+        engine->SetPreview(c.preview);
+        EXPECT_EQ(engine->PictureShown(), c.preview);
+        entry.timers.clear();
+        engine->OnTimer(kTimerPushFrame);
+        EXPECT_EQ(cap->GetLightColor(), c.painted ? ButtonColour(LightRecord{10, 20, 30, 255}) : before);
+        // The timer runs on only while the picture is shown: the keyboard's own thread streams.
+        EXPECT_EQ(!entry.timers.empty(), c.preview);
+        EXPECT_EQ(engine->Renderer().IsFrameConsumed(CLightRenderer::FrameConsumer::Picture), c.preview);
+    }
+    // Hidden to the tray, the picture stops and the renderer has nobody to compute frames for.
+    window_->GetHostWidget()->hide();
+    entry.timers.clear();
+    engine->OnTimer(kTimerPushFrame);
+    EXPECT_TRUE(entry.timers.empty());
+    EXPECT_FALSE(engine->Renderer().IsFrameConsumed(CLightRenderer::FrameConsumer::Picture));
+    // Shown again, the timer starts by itself.
+    window_->GetHostWidget()->show();
+    Pump();
+    engine->CommandChannel().SetConnected(false);
+}

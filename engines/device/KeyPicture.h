@@ -1,0 +1,25 @@
+#pragma once
+// A container that draws the key caps inside it in its own paint pass: the caps stay controls for
+// names, hit-testing, selection, labels and tooltips, but one pass paints every cap of a frame.
+class QPainter;
+namespace DuiLib { class CControlUI; }
+
+class IKeyPicture {
+public:
+    // The name under which GetInterface answers with the picture.
+    static constexpr const char* kInterfaceName = "KeyPicture";
+    virtual ~IKeyPicture() = default;
+    // A cap's look changed (light, label, state): its rectangle is drawn again on the next pass.
+    virtual void CapChanged(DuiLib::CControlUI* cap) = 0;
+};
+
+// What a picture asks of each cap in it.
+class IKeyCap {
+public:
+    static constexpr const char* kInterfaceName = "KeyCap";
+    virtual ~IKeyCap() = default;
+    // Draws the cap at its position; the painter is in window coordinates.
+    virtual void PaintCap(QPainter& painter) = 0;
+    // Shows the cap's own widget only outside a picture (the picture takes its input then).
+    virtual void SyncWidget() = 0;
+};
