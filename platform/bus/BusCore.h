@@ -14,6 +14,7 @@
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "platform/WorkerThread.h"
+#include "platform/bus/BusFloodGate.h"
 #include "platform/bus/BusTypes.h"
 
 class BusWindowConnection;
@@ -78,6 +79,7 @@ private:
     std::vector<std::unique_ptr<BusWindowConnection>> closing_;
     std::vector<PendingCall*> pending_;
     std::vector<Subscription> subscriptions_;
+    BusFloodGate broadcastGate_;
     int nextSubscriptionId_ = 1;
 };
 
@@ -85,6 +87,8 @@ private:
 BusStatus StatusOfBusError(const sd_bus_error* error);
 BusStatus StatusOfErrno(int negativeErrno);
 // The reply a window's sink answers a Send or CopyData call with; keeps the call until answered.
-BusReply MakeBusReply(std::shared_ptr<BusCore> core, sd_bus_message* call);
+// `waiting`, when given, counts the replies alive (calls the window holds and has not let go).
+BusReply MakeBusReply(std::shared_ptr<BusCore> core, sd_bus_message* call,
+                      std::shared_ptr<std::atomic<int>> waiting = nullptr);
 // Opens a new connection to the session bus with this program's settings.
 int OpenSessionConnection(sd_bus** bus, const std::string& description);

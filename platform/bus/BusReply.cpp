@@ -2,11 +2,15 @@
 #include "platform/bus/BusTypes.h"
 
 struct BusReply::State {
-    State(std::shared_ptr<BusCore> owner, sd_bus_message* message) : core(std::move(owner)), call(message) {}
+    State(std::shared_ptr<BusCore> owner, sd_bus_message* message, std::shared_ptr<std::atomic<int>> counter)
+        : core(std::move(owner)), call(message), waiting(std::move(counter)) {
+        if (waiting) ++*waiting;
+    }
     ~State() {
         CriticalSectionLock hold(core->lock);
         SendLocked(0);
         sd_bus_message_unref(call);
+        if (waiting) --*waiting;
     }
     void SendLocked(int64_t result) {
         if (answered) return;
@@ -19,10 +23,12 @@ struct BusReply::State {
     std::shared_ptr<BusCore> core;
     sd_bus_message* call;
     bool answered = false;  // under core->lock
+    std::shared_ptr<std::atomic<int>> waiting;  // the window's count of calls not yet let go
 };
 
-BusReply MakeBusReply(std::shared_ptr<BusCore> core, sd_bus_message* call) {
-    return BusReply(std::make_shared<BusReply::State>(std::move(core), sd_bus_message_ref(call)));
+BusReply MakeBusReply(std::shared_ptr<BusCore> core, sd_bus_message* call, std::shared_ptr<std::atomic<int>> waiting) {
+    return BusReply(
+        std::make_shared<BusReply::State>(std::move(core), sd_bus_message_ref(call), std::move(waiting)));
 }
 
 void BusReply::Answer(int64_t result) const {

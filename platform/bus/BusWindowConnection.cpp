@@ -149,14 +149,38 @@ bool BusWindowConnection::AdmitMessage(sd_bus_message* m, const char* method, co
         sd_bus_reply_method_errorf(m, kErrorWindowClosed, "window %s is closed", Describe().c_str());
         return false;
     }
-    if (const char* why = RefusalOfMessage(message.name)) {
-        Refuse(m, method, "\"" + message.name + "\"", why);
+    const std::string what = "\"" + message.name + "\"";
+    if (const char* why = RefusalOfMessage(message.name, message.wParam, message.lParam)) {
+        Refuse(m, method, what, why);
+        return false;
+    }
+    return AdmitRate(m, method, what);
+}
+
+bool BusWindowConnection::AdmitRate(sd_bus_message* m, const char* method, const std::string& what) {
+    const BusFloodGate::Verdict verdict = gate_.Admit(SenderOf(m), BusGateNowUsec());
+    if (!verdict.admitted) {
+        // One line per flood; the count follows when the sender is admitted again.
+        if (verdict.firstRefusal) {
+            Refuse(m, method, what, kFloodReason);
+        } else {
+            sd_bus_reply_method_errorf(m, kErrorNotAdmitted, "%s %s: %s", method, what.c_str(), kFloodReason);
+        }
+        return false;
+    }
+    if (verdict.refusedBefore)
+        DebugOutput("bus: " + std::to_string(verdict.refusedBefore) + " calls from " + SenderOf(m) + " for window " +
+                    Describe() + " were refused while it flooded");
+    if (std::strcmp(method, "Message") != 0 && waitingCalls_->load() >= kMaxWaitingCalls) {
+        Refuse(m, method, what, "the window has too many calls waiting for its answer");
         return false;
     }
     return true;
 }
 
-BusReply BusWindowConnection::MakeReply(sd_bus_message* m) { return MakeBusReply(core_.shared_from_this(), m); }
+BusReply BusWindowConnection::MakeReply(sd_bus_message* m) {
+    return MakeBusReply(core_.shared_from_this(), m, waitingCalls_);
+}
 
 namespace {
 int ReadMessage(sd_bus_message* m, BusMessage& message) {
@@ -199,11 +223,10 @@ int BusWindowConnection::OnCopyData(sd_bus_message* m, void* userdata, sd_bus_er
     if (r < 0) return r;
     if (!self->sink_)
         return sd_bus_reply_method_errorf(m, kErrorWindowClosed, "window %s is closed", self->Describe().c_str());
-    if (const char* why = RefusalOfCopyData(size)) {
-        char what[64];
-        std::snprintf(what, sizeof what, "id %llu (%zu bytes)", static_cast<unsigned long long>(data.dataId), size);
-        return self->Refuse(m, "CopyData", what, why);
-    }
+    char what[64];
+    std::snprintf(what, sizeof what, "id %llu (%zu bytes)", static_cast<unsigned long long>(data.dataId), size);
+    if (const char* why = RefusalOfCopyData(data.dataId, size)) return self->Refuse(m, "CopyData", what, why);
+    if (!self->AdmitRate(m, "CopyData", what)) return 1;
     const auto* first = static_cast<const uint8_t*>(bytes);
     data.bytes.assign(first, first + size);
     self->sink_->OnBusCopyData(data, self->MakeReply(m));

@@ -3,10 +3,13 @@
 // resolve to it alone even when one process owns several windows.
 #include <systemd/sd-bus.h>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/bus/BusFloodGate.h"
 #include "platform/bus/BusTypes.h"
 
 class BusCore;
@@ -43,8 +46,14 @@ private:
                          sd_bus_error*);
     static const sd_bus_vtable kVtable[];
 
+    // Calls the window holds without having answered them; more are refused until it catches up,
+    // so a window that cannot keep up does not gather them without end.
+    static constexpr int kMaxWaitingCalls = 256;
+
     // Admission shared by Message and Send; answers the refusal itself and returns false.
     bool AdmitMessage(sd_bus_message* m, const char* method, const BusMessage& message);
+    // The sender's share of the window: false (refusal answered) while it floods.
+    bool AdmitRate(sd_bus_message* m, const char* method, const std::string& what);
     int Refuse(sd_bus_message* m, const char* method, const std::string& what, const char* why);
     BusReply MakeReply(sd_bus_message* m);
 
@@ -58,4 +67,6 @@ private:
     sd_bus_slot* filter_ = nullptr;
     std::vector<std::string> ownedNames_;
     bool broken_ = false;
+    BusFloodGate gate_;
+    std::shared_ptr<std::atomic<int>> waitingCalls_ = std::make_shared<std::atomic<int>>(0);
 };
