@@ -49,7 +49,12 @@ const sd_bus_vtable BusWindowConnection::kVtable[] = {
 
 BusWindowConnection::BusWindowConnection(BusCore& core, uint64_t handle, std::string title, std::string className,
                                          IBusWindow* sink)
-    : core_(core), handle_(handle), title_(std::move(title)), className_(std::move(className)), sink_(sink) {}
+    : core_(core),
+      handle_(handle),
+      title_(std::move(title)),
+      className_(std::move(className)),
+      sink_(sink),
+      waiting_(std::make_shared<WaitingCalls>()) {}
 
 BusWindowConnection::~BusWindowConnection() {
     sd_bus_slot_unref(object_);
@@ -157,7 +162,8 @@ bool BusWindowConnection::AdmitMessage(sd_bus_message* m, const char* method, co
     return AdmitRate(m, method, what);
 }
 
-bool BusWindowConnection::AdmitRate(sd_bus_message* m, const char* method, const std::string& what) {
+bool BusWindowConnection::AdmitRate(sd_bus_message* m, const char* method, const std::string& what,
+                                    size_t payloadBytes) {
     const BusFloodGate::Verdict verdict = gate_.Admit(SenderOf(m), BusGateNowUsec());
     if (!verdict.admitted) {
         // One line per flood; the count follows when the sender is admitted again.
@@ -171,15 +177,16 @@ bool BusWindowConnection::AdmitRate(sd_bus_message* m, const char* method, const
     if (verdict.refusedBefore)
         DebugOutput("bus: " + std::to_string(verdict.refusedBefore) + " calls from " + SenderOf(m) + " for window " +
                     Describe() + " were refused while it flooded");
-    if (std::strcmp(method, "Message") != 0 && waitingCalls_->load() >= kMaxWaitingCalls) {
+    if (std::strcmp(method, "Message") != 0 &&
+        (waiting_->calls.load() >= kMaxWaitingCalls || waiting_->bytes.load() + payloadBytes > kMaxWaitingBytes)) {
         Refuse(m, method, what, "the window has too many calls waiting for its answer");
         return false;
     }
     return true;
 }
 
-BusReply BusWindowConnection::MakeReply(sd_bus_message* m) {
-    return MakeBusReply(core_.shared_from_this(), m, waitingCalls_);
+BusReply BusWindowConnection::MakeReply(sd_bus_message* m, size_t payloadBytes) {
+    return MakeBusReply(core_.shared_from_this(), m, waiting_, payloadBytes);
 }
 
 namespace {
@@ -226,10 +233,10 @@ int BusWindowConnection::OnCopyData(sd_bus_message* m, void* userdata, sd_bus_er
     char what[64];
     std::snprintf(what, sizeof what, "id %llu (%zu bytes)", static_cast<unsigned long long>(data.dataId), size);
     if (const char* why = RefusalOfCopyData(data.dataId, size)) return self->Refuse(m, "CopyData", what, why);
-    if (!self->AdmitRate(m, "CopyData", what)) return 1;
+    if (!self->AdmitRate(m, "CopyData", what, size)) return 1;
     const auto* first = static_cast<const uint8_t*>(bytes);
     data.bytes.assign(first, first + size);
-    self->sink_->OnBusCopyData(data, self->MakeReply(m));
+    self->sink_->OnBusCopyData(data, self->MakeReply(m, size));
     return 1;
 }
 

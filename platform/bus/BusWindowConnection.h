@@ -13,6 +13,7 @@
 #include "platform/bus/BusTypes.h"
 
 class BusCore;
+struct WaitingCalls;
 
 class BusWindowConnection {
 public:
@@ -46,16 +47,17 @@ private:
                          sd_bus_error*);
     static const sd_bus_vtable kVtable[];
 
-    // Calls the window holds without having answered them; more are refused until it catches up,
-    // so a window that cannot keep up does not gather them without end.
+    // Calls the window holds without having answered them, and their data-copy bytes; more are
+    // refused until it catches up, so a window that cannot keep up does not gather them without end.
     static constexpr int kMaxWaitingCalls = 256;
+    static constexpr size_t kMaxWaitingBytes = 16 * 1024 * 1024;
 
     // Admission shared by Message and Send; answers the refusal itself and returns false.
     bool AdmitMessage(sd_bus_message* m, const char* method, const BusMessage& message);
     // The sender's share of the window: false (refusal answered) while it floods.
-    bool AdmitRate(sd_bus_message* m, const char* method, const std::string& what);
+    bool AdmitRate(sd_bus_message* m, const char* method, const std::string& what, size_t payloadBytes = 0);
     int Refuse(sd_bus_message* m, const char* method, const std::string& what, const char* why);
-    BusReply MakeReply(sd_bus_message* m);
+    BusReply MakeReply(sd_bus_message* m, size_t payloadBytes = 0);
 
     BusCore& core_;
     uint64_t handle_;
@@ -68,5 +70,5 @@ private:
     std::vector<std::string> ownedNames_;
     bool broken_ = false;
     BusFloodGate gate_;
-    std::shared_ptr<std::atomic<int>> waitingCalls_ = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<WaitingCalls> waiting_;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <systemd/sd-bus.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,55 +101,74 @@ protected:
     CMessageBus sender_;
 };
 
-// A window that is slow to answer gathers no more than a bounded number of waiting calls.
+// A window that is slow to answer gathers no more than a bounded number of waiting calls, nor more
+// than a bounded number of data-copy bytes.
 TEST_F(WindowFloodTest, CallsWaitingForAnAnswerAreBounded) {
-    auto window = std::make_unique<RecordingWindow>(0, RecordingWindow::Answering::Never);
-    ASSERT_EQ(receiver_.RegisterWindow(0x71, "Sluggish", "", window.get()).status, BusStatus::Ok);
-    sd_bus* bus = nullptr;
-    ASSERT_GE(sd_bus_open_user(&bus), 0);
-    constexpr int kCalls = 400;
-    constexpr int kHeld = 256;  // the window's bound
-    struct Tally {
-        int refused = 0;
-        int answered = 0;
-        int replies = 0;
-    } tally;
-    auto onReply = [](sd_bus_message* reply, void* userdata, sd_bus_error*) -> int {
-        auto* t = static_cast<Tally*>(userdata);
-        ++t->replies;
-        if (sd_bus_message_is_method_error(reply, "org.zorv.Error.NotAdmitted"))
-            ++t->refused;
-        else if (!sd_bus_message_get_error(reply))
-            ++t->answered;
-        return 0;
+    const std::vector<uint8_t> mebibyte(1024 * 1024, 0x5A);
+    const struct Case {
+        const char* what;
+        int calls;
+        int held;  // the window's bound
+        std::function<int(sd_bus_message*)> write;
+    } cases[] = {
+        {"Send", 400, 256,
+         [](sd_bus_message* m) { return sd_bus_message_append(m, "stx", "Game_Kill", uint64_t{0}, int64_t{1}); }},
+        {"CopyData", 30, 16,
+         [&](sd_bus_message* m) {
+             const int r = sd_bus_message_append(m, "tt", uint64_t{0}, uint64_t{1});
+             return r < 0 ? r : sd_bus_message_append_array(m, 'y', mebibyte.data(), mebibyte.size());
+         }},
     };
-    const std::string destination = BusTarget::ByTitle("Sluggish").BusName();
-    for (int i = 0; i < kCalls; ++i) {
-        sd_bus_message* m = nullptr;
-        ASSERT_GE(sd_bus_message_new_method_call(bus, &m, destination.c_str(), "/org/zorv/Win", "org.zorv.Win1", "Send"),
-                  0);
-        ASSERT_GE(sd_bus_message_append(m, "stx", "Game_Kill", uint64_t{0}, int64_t{1}), 0);
-        ASSERT_GE(sd_bus_call_async(bus, nullptr, m, onReply, &tally, 30'000'000), 0);
-        sd_bus_message_unref(m);
-    }
-    const int expectRefused = kCalls - kHeld;
-    for (int i = 0; i < 500 && tally.refused < expectRefused; ++i) {
-        while (sd_bus_process(bus, nullptr) > 0) {}
-        sd_bus_wait(bus, 10'000);
-    }
-    EXPECT_EQ(tally.refused, expectRefused);
-    EXPECT_EQ(tally.answered, 0);
-    EXPECT_EQ(window->Events().size(), static_cast<size_t>(kHeld));
+    uint64_t handle = 0x70;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto window = std::make_unique<RecordingWindow>(0, RecordingWindow::Answering::Never);
+        ++handle;
+        ASSERT_EQ(receiver_.RegisterWindow(handle, "Sluggish", "", window.get()).status, BusStatus::Ok);
+        sd_bus* bus = nullptr;
+        ASSERT_GE(sd_bus_open_user(&bus), 0);
+        struct Tally {
+            int refused = 0;
+            int answered = 0;
+            int replies = 0;
+        } tally;
+        auto onReply = [](sd_bus_message* reply, void* userdata, sd_bus_error*) -> int {
+            auto* t = static_cast<Tally*>(userdata);
+            ++t->replies;
+            if (sd_bus_message_is_method_error(reply, "org.zorv.Error.NotAdmitted"))
+                ++t->refused;
+            else if (!sd_bus_message_get_error(reply))
+                ++t->answered;
+            return 0;
+        };
+        const std::string destination = BusTarget::ByTitle("Sluggish").BusName();
+        auto pump = [&](const std::function<bool()>& done) {
+            for (int i = 0; i < 1000 && !done(); ++i) {
+                while (sd_bus_process(bus, nullptr) > 0) {}
+                sd_bus_wait(bus, 10'000);
+            }
+        };
+        for (int i = 0; i < c.calls; ++i) {
+            sd_bus_message* m = nullptr;
+            ASSERT_GE(sd_bus_message_new_method_call(bus, &m, destination.c_str(), "/org/zorv/Win", "org.zorv.Win1",
+                                                     c.what),
+                      0);
+            ASSERT_GE(c.write(m), 0);
+            ASSERT_GE(sd_bus_call_async(bus, nullptr, m, onReply, &tally, 30'000'000), 0);
+            sd_bus_message_unref(m);
+        }
+        pump([&] { return tally.refused >= c.calls - c.held; });
+        EXPECT_EQ(tally.refused, c.calls - c.held);
+        EXPECT_EQ(tally.answered, 0);
+        EXPECT_EQ(window->Events().size(), static_cast<size_t>(c.held));
 
-    // When the window goes, none of the held callers is left waiting.
-    receiver_.UnregisterWindow(0x71);
-    window.reset();
-    for (int i = 0; i < 500 && tally.replies < kCalls; ++i) {
-        while (sd_bus_process(bus, nullptr) > 0) {}
-        sd_bus_wait(bus, 10'000);
+        // When the window goes, none of the held callers is left waiting.
+        receiver_.UnregisterWindow(handle);
+        window.reset();
+        pump([&] { return tally.replies >= c.calls; });
+        EXPECT_EQ(tally.replies, c.calls);
+        sd_bus_flush_close_unref(bus);
     }
-    EXPECT_EQ(tally.replies, kCalls);
-    sd_bus_flush_close_unref(bus);
 }
 
 // A flood from one program leaves the window's share for everyone else.
