@@ -5,7 +5,6 @@
 // the trial deleted. 50 trials by default; ZORV_KILL_TRIALS=1000 is the long mode and
 // ZORV_KILL_SEED repeats a run.
 #include <gtest/gtest.h>
-#include <json/json.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "store/JsonFile.h"
 #include "tests/robustness/ManagerRig.h"
 
 namespace {
@@ -85,15 +85,6 @@ void Click(ManagerRig& rig, const Window& w, LayoutPoint p) {
 }
 
 // ---- what the user data folder holds ----------------------------------------------------------
-std::optional<Json::Value> ParseJson(const std::string& text) {
-    Json::Value root;
-    Json::CharReaderBuilder builder;
-    std::string errors;
-    std::istringstream in(text);
-    if (!Json::parseFromStream(builder, in, &root, &errors)) return std::nullopt;
-    return root;
-}
-
 bool IsJsonFile(const fs::path& file) {
     const std::string ext = file.extension().string();
     return ext == ".Json" || ext == ".json" || ext == ".ini";
@@ -115,14 +106,15 @@ FolderCheck CheckDataFolder(const fs::path& folder) {
         if (!it->is_regular_file() || !IsJsonFile(file)) continue;
         ++check.filesChecked;
         const std::string text = ReadFile(file);
-        const std::optional<Json::Value> doc = ParseJson(text);
-        if (!doc) {
+        // The store's own reader: null for anything that is not a whole JSON document.
+        const Json::Value doc = ParseJsonText(text);
+        if (doc.isNull()) {
             check.faults.push_back("not whole JSON (" + std::to_string(text.size()) + " bytes): " + file.string());
             continue;
         }
         if (file.filename() != "ProfileList.ini") continue;
         std::set<std::string>& listed = check.profiles[file.string()];
-        for (const Json::Value& entry : (*doc)["profilelist"]) {
+        for (const Json::Value& entry : doc["profilelist"]) {
             const std::string uuid = entry["profileUUID"].asString();
             const fs::path profile = file.parent_path() / (uuid + ".Json");
             if (!fs::exists(profile))

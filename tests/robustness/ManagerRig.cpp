@@ -20,14 +20,6 @@ namespace robustness {
 namespace {
 const std::string kBin = ZORV_BIN_DIR;
 
-bool OnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && access((fs::path(dir) / program).c_str(), X_OK) == 0) return true;
-    return false;
-}
-
 void Stop(pid_t& pid) {
     if (pid <= 0) return;
     kill(pid, SIGKILL);
@@ -35,6 +27,8 @@ void Stop(pid_t& pid) {
     pid = -1;
 }
 }  // namespace
+
+using testsupport::OnPath;
 
 std::string MissingPrerequisite(bool needsDisplay, bool needsXdotool) {
     if (!OnPath("dbus-daemon")) return "needs dbus-daemon for a private session bus";
