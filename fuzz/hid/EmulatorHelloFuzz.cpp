@@ -16,6 +16,16 @@
 
 namespace {
 
+// The emulator's transport without its socket: every transfer fails, as after an unplug.
+class SocketlessTransport : public HidFdTransport {
+public:
+    using HidFdTransport::HidFdTransport;
+
+protected:
+    ssize_t ReceiveReport(uint8_t*, size_t) override { return -1; }
+    ssize_t SendReport(const uint8_t*, size_t) override { return -1; }
+};
+
 class HelloBackend : public IHidBackend {
 public:
     std::string Scheme() const override { return "hello"; }
@@ -25,7 +35,7 @@ public:
         const ParsedDescriptor descriptor = ParseReportDescriptor(info.reportDescriptor);
         const int collection = CollectionOfPath(path, descriptor);
         if (collection < 0) return nullptr;
-        return std::make_shared<HidFdTransport>(-1, info, collection, descriptor);
+        return std::make_shared<SocketlessTransport>(-1, info, collection, descriptor);
     }
     HidInterfaceInfo info;
 };
