@@ -154,19 +154,15 @@ bool BusWindowConnection::AdmitMessage(sd_bus_message* m, const char* method, co
         sd_bus_reply_method_errorf(m, kErrorWindowClosed, "window %s is closed", Describe().c_str());
         return false;
     }
-    const std::string what = "\"" + message.name + "\"";
-    if (const char* why = RefusalOfMessage(message.name, message.wParam, message.lParam)) {
-        Refuse(m, method, what, why);
-        return false;
-    }
-    return AdmitRate(m, method, what);
+    return Admit(m, method, "\"" + message.name + "\"",
+                 RefusalOfMessage(message.name, message.wParam, message.lParam), 0);
 }
 
-bool BusWindowConnection::AdmitRate(sd_bus_message* m, const char* method, const std::string& what,
-                                    size_t payloadBytes) {
+bool BusWindowConnection::Admit(sd_bus_message* m, const char* method, const std::string& what, const char* refusal,
+                                size_t payloadBytes) {
+    // The sender's share comes first, so that a flood of anything, admitted or not, costs one line.
     const BusFloodGate::Verdict verdict = gate_.Admit(SenderOf(m), BusGateNowUsec());
     if (!verdict.admitted) {
-        // One line per flood; the count follows when the sender is admitted again.
         if (verdict.firstRefusal) {
             Refuse(m, method, what, kFloodReason);
         } else {
@@ -177,6 +173,10 @@ bool BusWindowConnection::AdmitRate(sd_bus_message* m, const char* method, const
     if (verdict.refusedBefore)
         DebugOutput("bus: " + std::to_string(verdict.refusedBefore) + " calls from " + SenderOf(m) + " for window " +
                     Describe() + " were refused while it flooded");
+    if (refusal) {
+        Refuse(m, method, what, refusal);
+        return false;
+    }
     if (std::strcmp(method, "Message") != 0 &&
         (waiting_->calls.load() >= kMaxWaitingCalls || waiting_->bytes.load() + payloadBytes > kMaxWaitingBytes)) {
         Refuse(m, method, what, "the window has too many calls waiting for its answer");
@@ -232,8 +232,7 @@ int BusWindowConnection::OnCopyData(sd_bus_message* m, void* userdata, sd_bus_er
         return sd_bus_reply_method_errorf(m, kErrorWindowClosed, "window %s is closed", self->Describe().c_str());
     char what[64];
     std::snprintf(what, sizeof what, "id %llu (%zu bytes)", static_cast<unsigned long long>(data.dataId), size);
-    if (const char* why = RefusalOfCopyData(data.dataId, size)) return self->Refuse(m, "CopyData", what, why);
-    if (!self->AdmitRate(m, "CopyData", what, size)) return 1;
+    if (!self->Admit(m, "CopyData", what, RefusalOfCopyData(data.dataId, size), size)) return 1;
     const auto* first = static_cast<const uint8_t*>(bytes);
     data.bytes.assign(first, first + size);
     self->sink_->OnBusCopyData(data, self->MakeReply(m, size));

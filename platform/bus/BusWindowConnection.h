@@ -54,8 +54,10 @@ private:
 
     // Admission shared by Message and Send; answers the refusal itself and returns false.
     bool AdmitMessage(sd_bus_message* m, const char* method, const BusMessage& message);
-    // The sender's share of the window: false (refusal answered) while it floods.
-    bool AdmitRate(sd_bus_message* m, const char* method, const std::string& what, size_t payloadBytes = 0);
+    // Every check a call passes: the sender's share of the window, the message itself (`refusal`,
+    // null when admitted), then the window's waiting calls. False when refused (answered here).
+    bool Admit(sd_bus_message* m, const char* method, const std::string& what, const char* refusal,
+               size_t payloadBytes);
     int Refuse(sd_bus_message* m, const char* method, const std::string& what, const char* why);
     BusReply MakeReply(sd_bus_message* m, size_t payloadBytes = 0);
 
