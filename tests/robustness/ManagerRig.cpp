@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace robustness {
 namespace {
-const std::string kBin = ZORV_BIN_DIR;
+// ZORV_RIG_BIN_DIR runs a copy of the programs, so that a long run is not disturbed by a rebuild.
+const std::string kBin = std::getenv("ZORV_RIG_BIN_DIR") ? std::getenv("ZORV_RIG_BIN_DIR") : ZORV_BIN_DIR;
 
 void Stop(pid_t& pid) {
     if (pid <= 0) return;
