@@ -4,12 +4,14 @@
 # reports speed, coverage and crashes per target. The time spent is added up in fuzz/fuzz-time.tsv,
 # so the committed corpus says how long it has been fuzzed.
 #   scripts/fuzz_long.sh [SECONDS_PER_TARGET] [TARGET...]       (default 90 s, every target)
+# Inputs kept in the corpus are cut to ZORV_FUZZ_KEEP_LEN bytes (1024), so that it stays small.
 # Crashes, leaks and time-outs are kept in build-fuzz/artifacts/<target>/; the exit status is 1 when
 # there is any. Runs at low priority: the machine is shared.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-90}
+keep_len=${ZORV_FUZZ_KEEP_LEN:-1024}
 shift || true
 case "$seconds" in ''|*[!0-9]*) echo "usage: $0 [SECONDS_PER_TARGET] [TARGET...]" >&2; exit 2 ;; esac
 
@@ -43,13 +45,14 @@ for name in "${targets[@]}"; do
   status=0
   nice -n 19 "$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$artifacts" "$found" "$corpus" >"$log" 2>&1 || status=$?
-  nice -n 19 "$target" -merge=1 -max_len=4096 "$corpus" "$found" >>"$log" 2>&1 || true
+  # Kept inputs are cut to keep_len bytes, which keeps the committed corpus small.
+  nice -n 19 "$target" -merge=1 -max_len="$keep_len" "$corpus" "$found" >>"$log" 2>&1 || true
   rm -rf "$found"
   after=$(find "$corpus" -type f | wc -l)
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -n1)
-  speed=$(grep -o 'exec/s: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*')
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*')
-  features=$(grep -o 'ft: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*')
+  speed=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | head -n1 | grep -o '[0-9]*$')
+  cov=$(grep -o 'DONE *cov: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*$')
+  features=$(grep -o 'DONE *cov: [0-9]* ft: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*$')
   crashes=$(find "$artifacts" -type f | wc -l)
   [ "$status" -eq 0 ] || echo "   $name stopped with status $status (see $log)"
   [ "$crashes" -eq 0 ] || { echo "   $crashes crash/leak/time-out inputs in $artifacts"; failed=1; }
