@@ -11,14 +11,24 @@
 #include "store/JsonFile.h"
 
 namespace {
+// Well-formed UTF-8 without zero bytes (no overlong forms, surrogates or values past U+10FFFF).
 bool IsPlainUtf8(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < size;) {
         const uint8_t lead = data[i];
         if (lead == 0) return false;
-        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                            : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
         if (length == 0 || i + length > size) return false;
         for (size_t k = 1; k < length; ++k)
             if ((data[i + k] & 0xC0) != 0x80) return false;
+        const uint8_t second = data[i + 1];
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second >= 0x90))
+            return false;
         i += length;
     }
     return true;
