@@ -62,12 +62,16 @@ case "$mode" in
       echo "== $name ($runs inputs)"
       # Bounded both by inputs and by time, whichever comes first.
       args=(-runs="$runs" -max_total_time="${ZORV_FUZZ_SECONDS:-30}" -max_len=4096 -timeout=10)
-      if [ -d "$corpus" ]; then
-        "$target" "${args[@]}" "$corpus" 2>&1 | tail -n 3
-      else
-        "$target" "${args[@]}" 2>&1 | tail -n 3
-      fi
-      [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzz target $name failed"; exit 1; }
+      # The kept corpus is read, never written: new inputs go to a scratch folder.
+      scratch=$(mktemp -d)
+      dirs=("$scratch")
+      [ -d "$corpus" ] && dirs+=("$corpus")
+      set +e
+      "$target" "${args[@]}" "${dirs[@]}" 2>&1 | tail -n 3
+      status=${PIPESTATUS[0]}
+      set -e
+      rm -rf "$scratch"
+      [ "$status" -eq 0 ] || { echo "fuzz target $name failed"; exit 1; }
     done < build-fuzz/fuzz-targets.txt
     [ $found -eq 1 ] || echo "no fuzz targets built"
     ;;

@@ -130,6 +130,12 @@ void EmulatorBackend::Enumerate(std::vector<std::string>& paths) {
     }
 }
 
+std::string EmulatorBackend::InstanceOf(const std::string& path) {
+    struct stat st{};
+    if (!StatOwnSocket(PathLocation(path), st)) return {};
+    return std::to_string(st.st_ino) + ":" + std::to_string(MtimeNs(st));
+}
+
 std::shared_ptr<IHidTransport> EmulatorBackend::Open(const std::string& path, bool read, bool write) {
     const std::string socketPath = PathLocation(path);
     struct stat st{};

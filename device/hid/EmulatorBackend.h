@@ -18,6 +18,8 @@ public:
     std::string Scheme() const override { return "emu"; }
     void Enumerate(std::vector<std::string>& paths) override;
     std::shared_ptr<IHidTransport> Open(const std::string& path, bool read, bool write) override;
+    // The socket file's inode and time: a restarted emulator makes a new one.
+    std::string InstanceOf(const std::string& path) override;
 
 private:
     struct CachedHello {

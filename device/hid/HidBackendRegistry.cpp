@@ -2,6 +2,7 @@
 #include <mutex>
 
 #include "device/hid/EmulatorBackend.h"
+#include "device/hid/HidPath.h"
 #include "device/hid/HidTransport.h"
 #include "device/hid/HidrawBackend.h"
 
@@ -49,4 +50,11 @@ std::vector<std::shared_ptr<IHidBackend>> HidBackends() {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> guard(registry.lock);
     return registry.backends;
+}
+
+std::string HidInstanceOf(const std::string& path) {
+    const std::string scheme = PathScheme(path);
+    for (const auto& backend : HidBackends())
+        if (backend->Scheme() == scheme) return backend->InstanceOf(path);
+    return {};
 }

@@ -45,9 +45,14 @@ public:
     // Opens the collection the path names; null when the device is gone or access is refused.
     // With neither read nor write asked, only checks that the device is still there.
     virtual std::shared_ptr<IHidTransport> Open(const std::string& path, bool read, bool write) = 0;
+    // What tells this plug-in of the device from the next one at the same path (a device that is
+    // unplugged and plugged in again between two looks); "" when the backend cannot tell.
+    virtual std::string InstanceOf(const std::string& /*path*/) { return {}; }
 };
 
 // Backends in use; "hidraw" and "emu" are always there. Registering a scheme again replaces it.
 void RegisterHidBackend(std::shared_ptr<IHidBackend> backend);
 void UnregisterHidBackend(const std::string& scheme);
 std::vector<std::shared_ptr<IHidBackend>> HidBackends();
+// InstanceOf of the backend of the path's scheme; "" for an unknown scheme.
+std::string HidInstanceOf(const std::string& path);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "device/hid/HidFdTransport.h"
 #include "device/hid/HidPath.h"
@@ -49,6 +50,17 @@ void HidrawBackend::Enumerate(std::vector<std::string>& paths) {
         HidInterfaceInfo info;
         if (ReadHidrawInfo(sysfsRoot_, node, info)) AppendCollectionPaths(Scheme(), deviceRoot_ + "/" + node, info, paths);
     }
+}
+
+std::string HidrawBackend::InstanceOf(const std::string& path) {
+    const std::string node = PathLocation(path);
+    const size_t slash = node.find_last_of('/');
+    const std::string name = slash == std::string::npos ? node : node.substr(slash + 1);
+    if (name.rfind("hidraw", 0) != 0 || name.find("..") != std::string::npos) return {};
+    std::error_code error;
+    const std::filesystem::path device =
+        std::filesystem::canonical(std::filesystem::path(sysfsRoot_) / "class" / "hidraw" / name / "device", error);
+    return error ? std::string() : device.string();
 }
 
 std::shared_ptr<IHidTransport> HidrawBackend::Open(const std::string& path, bool read, bool write) {

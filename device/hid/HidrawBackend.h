@@ -9,6 +9,8 @@ public:
     std::string Scheme() const override { return "hidraw"; }
     void Enumerate(std::vector<std::string>& paths) override;
     std::shared_ptr<IHidTransport> Open(const std::string& path, bool read, bool write) override;
+    // The HID device behind the node ("0003:VVVV:PPPP.NNNN" numbers every plug-in anew).
+    std::string InstanceOf(const std::string& path) override;
 
 private:
     std::string sysfsRoot_;

@@ -32,7 +32,7 @@ InterfaceList MakeInterfaceList() {
     InterfaceList list;
     list.reserve(kInterfaceTable.size());
     for (const DeviceInterfaceRow& row : kInterfaceTable) {
-        DeviceInterfaceEntry entry{row, {}};
+        DeviceInterfaceEntry entry{row, {}, {}};
         entry.present = 0;
         list.push_back(std::move(entry));
     }

@@ -25,6 +25,8 @@ struct DeviceInterfaceRow {
 // Run-time copy of an interface row: present while a device occupies it, with its path.
 struct DeviceInterfaceEntry : DeviceInterfaceRow {
     std::string devicePath;
+    // Which plug-in of the device the path led to when it arrived (see HidInstanceOf).
+    std::string deviceInstance;
 };
 
 struct DevicePageEntry {

@@ -11,9 +11,11 @@
 
 inline const std::string& FuzzFolder() {
     static const std::string folder = [] {
-        std::string f = (std::filesystem::temp_directory_path() /
-                         ("zorv-store-fuzz-" + std::to_string(getpid())))
-                            .string() + "/";
+        // In memory where there is such a folder: the readers then run many times faster.
+        std::error_code ec;
+        const bool shm = std::filesystem::is_directory("/dev/shm", ec) && access("/dev/shm", W_OK) == 0;
+        const std::filesystem::path base = shm ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+        std::string f = (base / ("zorv-store-fuzz-" + std::to_string(getpid()))).string() + "/";
         std::filesystem::create_directories(f);
         SetFileSyncEnabled(false);  // thousands of throw-away files: durability does not matter
         return f;

@@ -349,7 +349,16 @@ void BusCore::DeliverBroadcast(sd_bus_message* signal) {
     BusMessage message;
     if (sd_bus_message_read(signal, "stx", &name, &message.wParam, &message.lParam) < 0) return;
     message.name = name;
-    if (const char* why = RefusalOfMessage(message.name)) {
+    // The sender's share first, so that a flood of anything costs one line.
+    const BusFloodGate::Verdict verdict = broadcastGate_.Admit(from, BusGateNowUsec());
+    if (!verdict.admitted) {
+        if (verdict.firstRefusal) DebugOutput("bus: dropping broadcasts from " + from + ": " + kFloodReason);
+        return;
+    }
+    if (verdict.refusedBefore)
+        DebugOutput("bus: " + std::to_string(verdict.refusedBefore) + " broadcasts from " + from +
+                    " were dropped while it flooded");
+    if (const char* why = RefusalOfMessage(message.name, message.wParam, message.lParam)) {
         DebugOutput("bus: dropped broadcast \"" + message.name + "\" from " + from + ": " + why);
         return;
     }

@@ -14,6 +14,7 @@
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "platform/WorkerThread.h"
+#include "platform/bus/BusFloodGate.h"
 #include "platform/bus/BusTypes.h"
 
 class BusWindowConnection;
@@ -78,13 +79,21 @@ private:
     std::vector<std::unique_ptr<BusWindowConnection>> closing_;
     std::vector<PendingCall*> pending_;
     std::vector<Subscription> subscriptions_;
+    BusFloodGate broadcastGate_;
     int nextSubscriptionId_ = 1;
 };
 
 // Maps a D-Bus error (from a reply or a failed call) to a status.
 BusStatus StatusOfBusError(const sd_bus_error* error);
 BusStatus StatusOfErrno(int negativeErrno);
+// Calls a window holds and has not let go of yet, and the data-copy bytes they carry.
+struct WaitingCalls {
+    std::atomic<int> calls{0};
+    std::atomic<size_t> bytes{0};
+};
 // The reply a window's sink answers a Send or CopyData call with; keeps the call until answered.
-BusReply MakeBusReply(std::shared_ptr<BusCore> core, sd_bus_message* call);
+// `waiting`, when given, counts the call (and its payload bytes) while the reply lives.
+BusReply MakeBusReply(std::shared_ptr<BusCore> core, sd_bus_message* call,
+                      std::shared_ptr<WaitingCalls> waiting = nullptr, size_t payloadBytes = 0);
 // Opens a new connection to the session bus with this program's settings.
 int OpenSessionConnection(sd_bus** bus, const std::string& description);

@@ -49,7 +49,12 @@ const sd_bus_vtable BusWindowConnection::kVtable[] = {
 
 BusWindowConnection::BusWindowConnection(BusCore& core, uint64_t handle, std::string title, std::string className,
                                          IBusWindow* sink)
-    : core_(core), handle_(handle), title_(std::move(title)), className_(std::move(className)), sink_(sink) {}
+    : core_(core),
+      handle_(handle),
+      title_(std::move(title)),
+      className_(std::move(className)),
+      sink_(sink),
+      waiting_(std::make_shared<WaitingCalls>()) {}
 
 BusWindowConnection::~BusWindowConnection() {
     sd_bus_slot_unref(object_);
@@ -149,14 +154,40 @@ bool BusWindowConnection::AdmitMessage(sd_bus_message* m, const char* method, co
         sd_bus_reply_method_errorf(m, kErrorWindowClosed, "window %s is closed", Describe().c_str());
         return false;
     }
-    if (const char* why = RefusalOfMessage(message.name)) {
-        Refuse(m, method, "\"" + message.name + "\"", why);
+    return Admit(m, method, "\"" + message.name + "\"",
+                 RefusalOfMessage(message.name, message.wParam, message.lParam), 0);
+}
+
+bool BusWindowConnection::Admit(sd_bus_message* m, const char* method, const std::string& what, const char* refusal,
+                                size_t payloadBytes) {
+    // The sender's share comes first, so that a flood of anything, admitted or not, costs one line.
+    const BusFloodGate::Verdict verdict = gate_.Admit(SenderOf(m), BusGateNowUsec());
+    if (!verdict.admitted) {
+        if (verdict.firstRefusal) {
+            Refuse(m, method, what, kFloodReason);
+        } else {
+            sd_bus_reply_method_errorf(m, kErrorNotAdmitted, "%s %s: %s", method, what.c_str(), kFloodReason);
+        }
+        return false;
+    }
+    if (verdict.refusedBefore)
+        DebugOutput("bus: " + std::to_string(verdict.refusedBefore) + " calls from " + SenderOf(m) + " for window " +
+                    Describe() + " were refused while it flooded");
+    if (refusal) {
+        Refuse(m, method, what, refusal);
+        return false;
+    }
+    if (std::strcmp(method, "Message") != 0 &&
+        (waiting_->calls.load() >= kMaxWaitingCalls || waiting_->bytes.load() + payloadBytes > kMaxWaitingBytes)) {
+        Refuse(m, method, what, "the window has too many calls waiting for its answer");
         return false;
     }
     return true;
 }
 
-BusReply BusWindowConnection::MakeReply(sd_bus_message* m) { return MakeBusReply(core_.shared_from_this(), m); }
+BusReply BusWindowConnection::MakeReply(sd_bus_message* m, size_t payloadBytes) {
+    return MakeBusReply(core_.shared_from_this(), m, waiting_, payloadBytes);
+}
 
 namespace {
 int ReadMessage(sd_bus_message* m, BusMessage& message) {
@@ -199,14 +230,12 @@ int BusWindowConnection::OnCopyData(sd_bus_message* m, void* userdata, sd_bus_er
     if (r < 0) return r;
     if (!self->sink_)
         return sd_bus_reply_method_errorf(m, kErrorWindowClosed, "window %s is closed", self->Describe().c_str());
-    if (const char* why = RefusalOfCopyData(size)) {
-        char what[64];
-        std::snprintf(what, sizeof what, "id %llu (%zu bytes)", static_cast<unsigned long long>(data.dataId), size);
-        return self->Refuse(m, "CopyData", what, why);
-    }
+    char what[64];
+    std::snprintf(what, sizeof what, "id %llu (%zu bytes)", static_cast<unsigned long long>(data.dataId), size);
+    if (!self->Admit(m, "CopyData", what, RefusalOfCopyData(data.dataId, size), size)) return 1;
     const auto* first = static_cast<const uint8_t*>(bytes);
     data.bytes.assign(first, first + size);
-    self->sink_->OnBusCopyData(data, self->MakeReply(m));
+    self->sink_->OnBusCopyData(data, self->MakeReply(m, size));
     return 1;
 }
 

@@ -3,13 +3,17 @@
 // resolve to it alone even when one process owns several windows.
 #include <systemd/sd-bus.h>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/bus/BusFloodGate.h"
 #include "platform/bus/BusTypes.h"
 
 class BusCore;
+struct WaitingCalls;
 
 class BusWindowConnection {
 public:
@@ -43,10 +47,19 @@ private:
                          sd_bus_error*);
     static const sd_bus_vtable kVtable[];
 
+    // Calls the window holds without having answered them, and their data-copy bytes; more are
+    // refused until it catches up, so a window that cannot keep up does not gather them without end.
+    static constexpr int kMaxWaitingCalls = 256;
+    static constexpr size_t kMaxWaitingBytes = 16 * 1024 * 1024;
+
     // Admission shared by Message and Send; answers the refusal itself and returns false.
     bool AdmitMessage(sd_bus_message* m, const char* method, const BusMessage& message);
+    // Every check a call passes: the sender's share of the window, the message itself (`refusal`,
+    // null when admitted), then the window's waiting calls. False when refused (answered here).
+    bool Admit(sd_bus_message* m, const char* method, const std::string& what, const char* refusal,
+               size_t payloadBytes);
     int Refuse(sd_bus_message* m, const char* method, const std::string& what, const char* why);
-    BusReply MakeReply(sd_bus_message* m);
+    BusReply MakeReply(sd_bus_message* m, size_t payloadBytes = 0);
 
     BusCore& core_;
     uint64_t handle_;
@@ -58,4 +71,6 @@ private:
     sd_bus_slot* filter_ = nullptr;
     std::vector<std::string> ownedNames_;
     bool broken_ = false;
+    BusFloodGate gate_;
+    std::shared_ptr<WaitingCalls> waiting_;
 };

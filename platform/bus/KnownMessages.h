@@ -13,27 +13,43 @@ enum class MessageReach {
     InProcessOnly,
 };
 
+// The values an argument may take from another program (both ends included).
+struct WParamRange {
+    uint64_t min = 0;
+    uint64_t max = UINT64_MAX;
+};
+struct LParamRange {
+    int64_t min = INT64_MIN;
+    int64_t max = INT64_MAX;
+};
+
+// One row per message. A new message is one more row; without ranges it takes any arguments.
 struct KnownMessage {
     std::string_view name;      // the registered string
     std::string_view codeName;  // the name used in code, where there is one
     MessageReach reach;
     std::string_view role;      // what it carries and who sends it
+    WParamRange wParam = {};
+    LParamRange lParam = {};
 };
+
+// Game events name a lighting effect by its index; no device has nearly this many.
+inline constexpr int64_t kMaxLightingEffectIndex = 255;
 
 inline constexpr KnownMessage kKnownMessages[] = {
     // Start-up and the main window.
     {"Zorv Wired Manager 1.0", "UWM_APP_INSTANCE", MessageReach::AnyProgram,
-     "second instance asks the running one to come to the front (broadcast, w 0, l 1)"},
+     "second instance asks the running one to come to the front (broadcast, w 0, l 1)", {0, 0}, {0, 1}},
     {"{4695579F-999A-41d4-9FAF-EFFCE93EBF15}", "UWM_UPDATE_STATUS", MessageReach::AnyProgram,
      "update status from outside, relayed unchanged to the open settings window"},
     {"{4695579F-999A-41d4-9FAF-EFFCE93EBF16}", "UWM_LIGHT_CONTROL_NOTIFY", MessageReach::AnyProgram,
-     "broadcast: this program controls the lighting (w 1, l 1) or not (w 1, l 0)"},
+     "broadcast: this program controls the lighting (w 1, l 1) or not (w 1, l 0)", {1, 1}, {0, 1}},
     {"{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", "UWM_LIGHT_CONTROL_REQUEST", MessageReach::AnyProgram,
-     "from outside: take (w 1, l 1) or release (w 1, l 0) the lighting"},
+     "from outside: take (w 1, l 1) or release (w 1, l 0) the lighting", {1, 1}, {0, 1}},
     {"{4695579F-999A-41d4-9FAF-EFFCE93EBF18}", "UWM_DEVICE_LIST_REQUEST", MessageReach::AnyProgram,
      "from outside: report the device list to the window titled \"ZuzaZoro\" (data copy 5)"},
     {"{4695579F-999A-41d4-9FAF-EFFCE93EBE19}", "UWM_AUDIO_RECORD_CONTROL", MessageReach::AnyProgram,
-     "to the audio capture window: control code in w (0..5), main window handle in l for code 0"},
+     "to the audio capture window: control code in w (0..5), main window handle in l for code 0", {0, 5}},
 
     // Input hook: keyboard and mouse records, always delivered inside the process.
     {"WM_HOOK_KEY_SINGLEKEY_MSG", "", MessageReach::InProcessOnly, "key capture (hook mode 1)"},
@@ -59,13 +75,14 @@ inline constexpr KnownMessage kKnownMessages[] = {
     {"UWM_MOUSEMOVE_USER_MSG", "", MessageReach::AnyProgram, "registered only"},
 
     // Game events from an outside program: w sub-command 0..2, l lighting effect index.
-    {"Game_Start", "", MessageReach::AnyProgram, "game event lighting for 5 s"},
-    {"Game_End", "", MessageReach::AnyProgram, "game event lighting for 5 s"},
-    {"Game_Kill", "", MessageReach::AnyProgram, "game event lighting for 5 s"},
-    {"Game_Death", "", MessageReach::AnyProgram, "game event lighting for 5 s"},
+    {"Game_Start", "", MessageReach::AnyProgram, "game event lighting for 5 s", {0, 2}, {0, kMaxLightingEffectIndex}},
+    {"Game_End", "", MessageReach::AnyProgram, "game event lighting for 5 s", {0, 2}, {0, kMaxLightingEffectIndex}},
+    {"Game_Kill", "", MessageReach::AnyProgram, "game event lighting for 5 s", {0, 2}, {0, kMaxLightingEffectIndex}},
+    {"Game_Death", "", MessageReach::AnyProgram, "game event lighting for 5 s", {0, 2}, {0, kMaxLightingEffectIndex}},
 };
 
-// Data-copy messages: identified by their data id (dwData), not by name.
+// Data-copy messages: identified by their data id (dwData), not by name. Only these ids are
+// admitted; a new one is one more row.
 struct KnownCopyData {
     uint64_t dataId;
     size_t size;  // bytes the sender puts in; receivers take at most this much

@@ -121,6 +121,7 @@ void EmulatedKeyboard::OnPacket(int client, const uint8_t* data, size_t length) 
                 if (decision.wrongCodeFirst) replies.push_back(WithWrongCode(outcome.reply));
                 replies.push_back(outcome.reply);
                 if (outcome.memoryChanged) MarkStateChanged();
+                if (!decision.wrongCodeFirst && decision.replyDelayMs == 0) ++requestsAnswered_;
             }
         }
     }
@@ -194,6 +195,17 @@ bool EmulatedKeyboard::SendEvent(uint16_t code) {
             std::vector<uint8_t> bytes = EventReport(report);
             server_->Broadcast(bytes.data(), bytes.size());
         }
+        sent = true;
+    });
+    return sent;
+}
+
+bool EmulatedKeyboard::SendRawReport(const std::vector<uint8_t>& bytes) {
+    if (!server_ || bytes.empty()) return false;
+    bool sent = false;
+    server_->Run([&] {
+        if (!server_->Plugged()) return;
+        server_->Broadcast(bytes.data(), bytes.size());
         sent = true;
     });
     return sent;

@@ -2,6 +2,7 @@
 // An emulated keyboard of one product on interface 1: firmware, memory, faults, packet log and the
 // interface socket, driven from tests in process or from the zorv-emulator command. Every public
 // member is thread-safe except Start and Stop, which belong to the owner.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -71,6 +72,10 @@ public:
     bool PressKey(int position);    // false for a position the device lacks
     bool ReleaseKey(int position);
     bool SelectProfile(int profile);  // false for a profile the device lacks
+    // Any bytes as one input report to every client (a device gone wrong). False while unplugged.
+    bool SendRawReport(const std::vector<uint8_t>& bytes);
+    // Vendor requests executed and answered without a fault, since the start.
+    uint64_t RequestsAnswered() const { return requestsAnswered_.load(); }
 
     void DropRequests(int count);  // kUntilCleared for all
     void SendWrongCode(int count);
@@ -121,6 +126,7 @@ private:
     std::string lastSaveError_;
 
     std::unique_ptr<HidSocketServer> server_;
+    std::atomic<uint64_t> requestsAnswered_{0};
 };
 
 }  // namespace emu

@@ -1,8 +1,11 @@
 // zorv-emulator: an emulated Zorv keyboard on a Unix socket, and its remote control.
 #include <signal.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,7 @@
 #include "tools/zorv-emulator/ControlSocket.h"
 #include "tools/zorv-emulator/EmulatedKeyboard.h"
 #include "tools/zorv-emulator/EmulatorPaths.h"
+#include "tools/zorv-emulator/SoakDriver.h"
 
 using namespace emu;
 
@@ -18,6 +22,7 @@ namespace {
 void PrintUsage(FILE* out) {
     std::fprintf(out,
                  "usage: zorv-emulator run [--product 0x5062|0x5085|0x5086] [--name NAME] [--dir DIR] [--state FILE]\n"
+                 "                         [--soak SECONDS [--seed N]]\n"
                  "       zorv-emulator ctl [--name NAME] [--dir DIR] COMMAND...\n"
                  "\n"
                  "run   serves an emulated keyboard at DIR/NAME.sock until SIGINT or SIGTERM\n"
@@ -25,6 +30,9 @@ void PrintUsage(FILE* out) {
                  "\n"
                  "NAME defaults to %s; DIR to $ZORV_HID_EMULATOR_DIR, else $XDG_RUNTIME_DIR/zorv-hid,\n"
                  "else /tmp/zorv-hid-<uid>. --state keeps the keyboard's memory in FILE across runs.\n"
+                 "--soak makes the keyboard misbehave at random for SECONDS (no reply, wrong code, status\n"
+                 "0xFF/0xFE, slow replies, unplug mid-command, garbage reports), each fault followed by a\n"
+                 "spell of good behaviour; then it behaves and prints a line \"soak: ...\" with the figures.\n"
                  "\n"
                  "ctl commands:\n%s",
                  kDefaultEmulatorName, ControlCommandUsage().c_str());
@@ -40,6 +48,8 @@ struct CommonOptions {
     std::string dir;
     std::string product;
     std::string state;
+    std::string soak;
+    std::string seed;
 };
 
 // Takes the leading --options; the rest (ctl's command) stays in rest.
@@ -53,6 +63,8 @@ bool ParseOptions(const std::vector<std::string>& args, bool forRun, CommonOptio
         else if (arg == "--dir") target = &options.dir;
         else if (forRun && arg == "--product") target = &options.product;
         else if (forRun && arg == "--state") target = &options.state;
+        else if (forRun && arg == "--soak") target = &options.soak;
+        else if (forRun && arg == "--seed") target = &options.seed;
         else if (arg.rfind("--", 0) == 0) {
             error = "unknown option " + arg;
             return false;
@@ -88,6 +100,22 @@ int Run(const std::vector<std::string>& args) {
         options.productId = static_cast<uint16_t>(*id);
     }
 
+    std::optional<SoakOptions> soak;
+    if (!common.soak.empty()) {
+        auto seconds = ParseNumber(common.soak);
+        if (!seconds || *seconds <= 0 || *seconds > 7 * 24 * 3600)
+            return BadArguments("--soak must be a number of seconds, not " + common.soak);
+        soak = SoakOptions{};
+        soak->seconds = static_cast<uint32_t>(*seconds);
+        if (!common.seed.empty()) {
+            auto seed = ParseNumber(common.seed);
+            if (!seed || *seed < 0 || *seed > UINT32_MAX) return BadArguments("--seed must be a number, not " + common.seed);
+            soak->seed = static_cast<uint32_t>(*seed);
+        }
+    } else if (!common.seed.empty()) {
+        return BadArguments("--seed goes with --soak");
+    }
+
     // Signals are taken synchronously below; the workers started next inherit the mask.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -112,10 +140,28 @@ int Run(const std::vector<std::string>& args) {
                 kZorvVendorId, options.productId, keyboard.SocketPath().c_str(), control.Path().c_str());
     std::fflush(stdout);
 
+    std::unique_ptr<SoakDriver> soakDriver;
+    if (soak) {
+        soakDriver = std::make_unique<SoakDriver>(keyboard, *soak);
+        soakDriver->Start();
+        std::printf("soak for %u s, seed %u\n", soak->seconds, soak->seed);
+        std::fflush(stdout);
+    }
+    bool soakReported = false;
+    auto reportSoak = [&] {
+        if (!soakDriver || soakReported) return;
+        soakReported = true;
+        std::printf("%s\n", FormatSoakFigures(soakDriver->Figures()).c_str());
+        std::fflush(stdout);
+    };
+
     timespec tick{0, 100 * 1000 * 1000};
     while (quit.Wait(0) != WaitResult::Signaled) {
         if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) break;
+        if (soakDriver && soakDriver->Figures().finished) reportSoak();
     }
+    if (soakDriver) soakDriver->Stop();
+    reportSoak();
     control.Stop();
     keyboard.Stop();
     std::printf("stopped\n");

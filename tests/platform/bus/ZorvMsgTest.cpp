@@ -38,7 +38,7 @@ protected:
 TEST_F(ZorvMsgTest, ListenPrintsWhatPostSendCopyDataAndBroadcastDeliver) {
     auto listener = Listen({"--title", "ZuzaZoro", "--class", "ServiceTool", "--answer", "7", "--count", "6"});
 
-    EXPECT_EQ(RunMsg({"post", "--title", "ZuzaZoro", "Game_Start", "1", "-5"}).exitCode, 0);
+    EXPECT_EQ(RunMsg({"post", "--title", "ZuzaZoro", "UWM_MOUSEMOVE_USER_MSG", "1", "-5"}).exitCode, 0);
     ProcessResult sent = RunMsg({"send", "--class", "ServiceTool", "Game_Kill", "0x2", "3"});
     EXPECT_EQ(sent.exitCode, 0) << sent.err;
     EXPECT_EQ(sent.out, "7\n");
@@ -56,7 +56,7 @@ TEST_F(ZorvMsgTest, ListenPrintsWhatPostSendCopyDataAndBroadcastDeliver) {
 
     ASSERT_EQ(listener->Wait(), 0);
     const std::string expected[] = {
-        "message Game_Start wparam=1 lparam=-5",
+        "message UWM_MOUSEMOVE_USER_MSG wparam=1 lparam=-5",
         "send Game_Kill wparam=2 lparam=3 -> 7",
         "copydata sender=0x1f id=5 size=3 data=0102ff",
         "copydata sender=0x0 id=10 size=2 data=6869",
