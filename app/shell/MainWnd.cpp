@@ -1,5 +1,7 @@
 #include "app/shell/MainWnd.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <atomic>
 
 #include "app/devicelist/DeviceList.h"

@@ -1,11 +1,16 @@
 #include "app/shell/MainWndChildren.h"
 
 #include <string>
+#include <vector>
 
+#include "app/devicelist/DeviceList.h"
 #include "app/dialogs/AboutWnd.h"
 #include "app/language/LanguageSwitcher.h"
 #include "app/shell/MainWnd.h"
 #include "app/skins/SkinFrame.h"
+#include "engines/keyboard/TorvanelKeyboardDevice.h"
+#include "update/check/UpdateCheck.h"
+#include "update/setwnd/SetWnd.h"
 #include "toolkit/WindowMessages.h"
 #include "platform/DebugOutput.h"
 
@@ -13,6 +18,29 @@ namespace {
 CLanguageSwitcher& Switcher() {
     static CLanguageSwitcher switcher;
     return switcher;
+}
+
+// Key caps and their tooltips are plain texts resolved when set, so they are set again.
+void RelabelKeyboardPages(CMainWnd& window) {
+    if (!window.DeviceList()) return;
+    for (CTorvanelUSBDevice* engine : window.DeviceList()->Keyboards())
+        if (auto* keyboard = dynamic_cast<CTorvanelKeyboardDevice*>(engine)) keyboard->RefreshKeyLabels();
+}
+
+// What the update list needs of each device-list entry, in display order.
+std::vector<DeviceVersionSource> DeviceVersionsInDisplayOrder(CMainWnd& window) {
+    std::vector<DeviceVersionSource> versions;
+    if (!window.DeviceList()) return versions;
+    for (const DevicePageRecord& page : window.DeviceList()->Pages()) {
+        DeviceVersionSource source;
+        if (page.engine) {
+            CCommandChannel& channel = page.engine->CommandChannel();
+            source.connected = channel.IsConnected();
+            source.versionNumber = channel.PrimaryRecord().Attributes.VersionNumber;
+        }
+        versions.push_back(source);
+    }
+    return versions;
 }
 }  // namespace
 
@@ -23,21 +51,40 @@ void ApplyStartupLanguage(CMainWnd&) {
     DuiLib::CPaintManagerUI::ReloadAllText();
 }
 
-void ApplyLanguageMessage(CMainWnd&, DuiLib::WPARAM languageIndex) {
+void ApplyLanguageMessage(CMainWnd& window, DuiLib::WPARAM languageIndex) {
     if (!Switcher().ApplyLanguage(static_cast<int>(languageIndex))) return;
     DuiLib::CPaintManagerUI::ReloadAllText();
     RefreshLanguageWindows({AboutWindowHandle(), SettingsWindowHandle()});
+    RelabelKeyboardPages(window);
 }
 
 void OpenAboutWindow(CMainWnd& window) { ShowAbout(window.GetHWND()); }
 
 void OpenSkinChooser(CMainWnd& window) { CSkinFrame::Open(window.GetHWND(), window.FindControl("skinbtn")); }
 
-// The settings window with the update check comes with the online update.
-void OpenSettingsWindow(CMainWnd&, bool) { DebugOutput("settings: the settings window is not built yet"); }
+void OpenSettingsWindow(CMainWnd& window, bool centred) {
+    if (DuiLib::HWND open = SettingsWindow(); open && DuiLib::IsWindow(open)) return;
+    auto* settings = new CSetWnd();
+    settings->SetDeleteOnClose(true);
+    settings->SetProductList(UpdateTargets(DeviceVersionsInDisplayOrder(window)));
+    settings->SetOwnerAndLanguage(window.GetHWND(), Switcher().GetLanguageIndex());
+    settings->SetDisplayScale(window.Dpi());
+    const int scaledWidth = CSetWnd::kWidth * window.Dpi() / 96;
+    settings->Create(window.GetHWND(), "SetWnd", DuiLib::WS_POPUP | DuiLib::WS_VISIBLE, DuiLib::WS_EX_TOOLWINDOW, 0, 0,
+                     CSetWnd::kWidth, CSetWnd::kHeight);
+    if (centred) {
+        settings->CenterWindow();
+    } else {
+        // Beside the caption's settings button: right edge 30 (scaled) inside the main window's.
+        const DuiLib::RECT main = window.GetWindowRect();
+        settings->MoveWindow(main.right - scaledWidth - 30 * window.Dpi() / 96, main.top + 60 * window.Dpi() / 96);
+    }
+    settings->ShowModal();
+}
 
 void CloseChildWindows(CMainWnd&) {
     if (DuiLib::HWND about = AboutWindowHandle()) DuiLib::SendMessage(about, DuiLib::WM_CLOSE);
+    if (DuiLib::HWND settings = SettingsWindow()) DuiLib::SendMessage(settings, DuiLib::WM_CLOSE);
 }
 
-DuiLib::HWND SettingsWindowHandle() { return 0; }
+DuiLib::HWND SettingsWindowHandle() { return SettingsWindow(); }

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
 #include "app/shell/MainWndChildren.h"
 #include "app/shell/TrayMenuPlacement.h"
