@@ -155,11 +155,17 @@ UpdateResult ParseUpdateAnswer(std::string_view answer, int32_t currentVersion, 
     builder["stackLimit"] = 256;
     std::string errors;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    if (!reader->parse(answer.data(), answer.data() + answer.size(), &document, &errors) || !document.isObject())
+    try {
+        if (!reader->parse(answer.data(), answer.data() + answer.size(), &document, &errors) || !document.isObject())
+            return result;
+    } catch (const std::exception&) {
+        // Nesting beyond the stack limit.
         return result;
-    result.downloadPath = AnswerText(document, "path");
-    result.name = Bounded(AnswerText(document, "name"));
-    result.versionName = Bounded(AnswerText(document, "version_name"));
+    }
+    // Names and paths must be texts; only the version may also come as a number.
+    result.downloadPath = ToText(MemberOf(document, "path"));
+    result.name = Bounded(ToText(MemberOf(document, "name")));
+    result.versionName = Bounded(ToText(MemberOf(document, "version_name")));
     const std::string offered = Bounded(AnswerText(document, "version"));
     result.newVersionText = "V" + offered;
     const uint32_t serverVersion = ReadVersionNumber(offered, hexadecimal ? 16 : 10);
