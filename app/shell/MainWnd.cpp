@@ -33,6 +33,7 @@ CMainWnd::~CMainWnd() { StopWorkers(); }
 
 void CMainWnd::InitWindow() {
     DebugOutput("InitWindow");
+    WatchSkinChanges(*this);
     CControlUI** buttons[] = {&closeButton_, &maxButton_, &restoreButton_, &minButton_, &skinButton_,
                               &gameModeButton_, &cloudButton_, &smartEyesButton_, &setButton_};
     for (int i = 0; i < 9; ++i) *buttons[i] = FindControl(ButtonName(i));
@@ -196,6 +197,7 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& bHandled) {
     // The engines' own threads end with their pages; the list goes before the controls do.
     deviceList_.reset();
     if (busLink_) busLink_->Detach();
+    StopWatchingSkinChanges();
     trayIcon_.DeleteTrayIcon();
     g_mainWindow = 0;
     CPaintManagerUI::PostQuitMessage(0);

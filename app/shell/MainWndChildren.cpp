@@ -1,5 +1,6 @@
 #include "app/shell/MainWndChildren.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "app/dialogs/AboutWnd.h"
 #include "app/language/LanguageSwitcher.h"
 #include "app/shell/MainWnd.h"
+#include "app/skins/RootBackground.h"
 #include "app/skins/SkinFrame.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "update/check/UpdateCheck.h"
@@ -18,6 +20,11 @@ namespace {
 CLanguageSwitcher& Switcher() {
     static CLanguageSwitcher switcher;
     return switcher;
+}
+
+std::unique_ptr<CRootBackground>& RootBackground() {
+    static std::unique_ptr<CRootBackground> receiver;
+    return receiver;
 }
 
 // Key caps and their tooltips are plain texts resolved when set, so they are set again.
@@ -88,3 +95,10 @@ void CloseChildWindows(CMainWnd&) {
 }
 
 DuiLib::HWND SettingsWindowHandle() { return SettingsWindow(); }
+
+void WatchSkinChanges(CMainWnd& window) {
+    RootBackground() = std::make_unique<CRootBackground>(*window.GetPaintManager());
+    TheSkinObserver().AttachReceiver(RootBackground().get());
+}
+
+void StopWatchingSkinChanges() { RootBackground().reset(); }

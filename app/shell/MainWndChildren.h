@@ -13,6 +13,9 @@ void OpenAboutWindow(CMainWnd& window);
 void OpenSkinChooser(CMainWnd& window);
 // centred: from the tray menu; otherwise beside the caption's settings button.
 void OpenSettingsWindow(CMainWnd& window, bool centred);
+// The window's background follows the skin chooser from InitWindow until the window goes.
+void WatchSkinChanges(CMainWnd& window);
+void StopWatchingSkinChanges();
 // WM_CLOSE to every open child window.
 void CloseChildWindows(CMainWnd& window);
 // The settings window's handle while it is open, else 0.

@@ -61,7 +61,12 @@ void CSetWnd::InitWindow() {
     CControlUI* combo = FindControl("Language_combox_info");
     m_pLanguageList = combo ? static_cast<CComboUI*>(combo->GetInterface("Combo")) : nullptr;
     m_pm.SetDPI(m_dpi);
-    ResizeClient(kWidth, kHeight);
+    ResizeToDesignSize();
+}
+
+void CSetWnd::ResizeToDesignSize() {
+    const SIZE size = m_pm.GetDPIObj()->Scale(SIZE{kWidth, kHeight});
+    ResizeClient(size.cx, size.cy);
 }
 
 CControlUI* CSetWnd::CreateControl(const std::string& className) {
@@ -76,7 +81,9 @@ void CSetWnd::SetDisplayScale(int dpi) {
     }
     if (dpi == m_dpi) return;
     m_dpi = dpi;
-    if (GetHWND()) m_pm.SetDPI(dpi);
+    if (!GetHWND()) return;
+    m_pm.SetDPI(dpi);
+    ResizeToDesignSize();
 }
 
 void CSetWnd::SetOwnerAndLanguage(HWND owner, int languageIndex) {
@@ -120,7 +127,7 @@ void CSetWnd::Notify(TNotifyUI& msg) {
         if (name == "menubtn" || name == "homepage_btn") return;
         if (name == "set_in_update_wnd_btn") {
             if (CControlUI* tip = FindControl("update_tishi_layout")) tip->SetVisible(false);
-            ResizeClient(kWidth, kHeight);
+            ResizeToDesignSize();
             return;
         }
         if (name == "update_fw_and_ap") return ShowUpdatePage(kConfirmPage);

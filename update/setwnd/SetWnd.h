@@ -86,6 +86,8 @@ private:
     void ShowUpdatePage(int page);
     void OnLanguageChosen();
     void UpdateMaximiseButtons();
+    // kWidth x kHeight at the window's scale, without moving it.
+    void ResizeToDesignSize();
 
     DuiLib::HWND m_owner = 0;
     int m_languageIndex = -1;
