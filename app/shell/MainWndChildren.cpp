@@ -1,5 +1,6 @@
 #include "app/shell/MainWndChildren.h"
 
+#include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,8 @@ std::vector<DeviceVersionSource> DeviceVersionsInDisplayOrder(CMainWnd& window) 
 }  // namespace
 
 void ApplyStartupLanguage(CMainWnd&) {
+    // A new main window starts from the first language file, so nothing counts as applied yet.
+    Switcher() = CLanguageSwitcher();
     CLanguageSwitcher& switcher = Switcher();
     if (!switcher.LoadFirstLanguage()) DebugOutput("language: \"lan_cn.xml\" could not be read");
     switcher.ApplySavedLanguage();
@@ -77,8 +80,8 @@ void OpenSettingsWindow(CMainWnd& window, bool centred) {
     settings->SetOwnerAndLanguage(window.GetHWND(), Switcher().GetLanguageIndex());
     settings->SetDisplayScale(window.Dpi());
     const int scaledWidth = CSetWnd::kWidth * window.Dpi() / 96;
-    settings->Create(window.GetHWND(), "SetWnd", DuiLib::WS_POPUP | DuiLib::WS_VISIBLE, DuiLib::WS_EX_TOOLWINDOW, 0, 0,
-                     CSetWnd::kWidth, CSetWnd::kHeight);
+    settings->Create(window.GetHWND(), "SetWnd", DuiLib::WS_POPUP, DuiLib::WS_EX_TOOLWINDOW, 0, 0, CSetWnd::kWidth,
+                     CSetWnd::kHeight);
     if (centred) {
         settings->CenterWindow();
     } else {
@@ -86,7 +89,10 @@ void OpenSettingsWindow(CMainWnd& window, bool centred) {
         const DuiLib::RECT main = window.GetWindowRect();
         settings->MoveWindow(main.right - scaledWidth - 30 * window.Dpi() / 96, main.top + 60 * window.Dpi() / 96);
     }
-    settings->ShowModal();
+    // Modal for the user, without a nested loop: the program's own loop keeps running, so
+    // leaving the program while the window is open ends both cleanly.
+    if (QWidget* host = settings->GetHostWidget()) host->setWindowModality(Qt::ApplicationModal);
+    settings->ShowWindow(true);
 }
 
 void CloseChildWindows(CMainWnd&) {
@@ -101,4 +107,28 @@ void WatchSkinChanges(CMainWnd& window) {
     TheSkinObserver().AttachReceiver(RootBackground().get());
 }
 
-void StopWatchingSkinChanges() { RootBackground().reset(); }
+void DestroyChildWindows(CMainWnd&) {
+    // Children go before their owner; a confirmed update does not hold the program.
+    if (DuiLib::HWND settings = SettingsWindow()) DuiLib::SendMessage(settings, kSetWndForceClose);
+    if (DuiLib::HWND about = AboutWindowHandle()) DuiLib::SendMessage(about, DuiLib::WM_CLOSE);
+    if (DuiLib::HWND chooser = CSkinFrame::OpenWindow()) DuiLib::SendMessage(chooser, DuiLib::WM_CLOSE);
+    RootBackground().reset();
+}
+
+void SyncSliderValueLabels(CMainWnd& window) {
+    DuiLib::CControlUI* root = window.GetPaintManager()->GetRoot();
+    if (!root) return;
+    root->VisitTree([](DuiLib::CControlUI* control) {
+        auto* slider = static_cast<DuiLib::CSliderUI*>(control->GetInterface("Slider"));
+        auto* row = slider ? slider->GetParent() : nullptr;
+        if (!row || !slider->GetManager()) return true;
+        // The label sits in the same page; find it next to the slider, not in another page.
+        DuiLib::CControlUI* label = nullptr;
+        row->VisitTree([&](DuiLib::CControlUI* candidate) {
+            if (candidate->GetName() == slider->GetName() + "_value") label = candidate;
+            return label == nullptr;
+        });
+        if (label) label->SetText(std::to_string(slider->GetValue()));
+        return true;
+    });
+}

@@ -334,6 +334,10 @@ LRESULT CSetWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, boo
         return 0;
     }
     case kCheckDoneMessage: FinishCheck(static_cast<int>(wParam)); return 0;
+    case kSetWndForceClose:
+        StopWorkers();
+        DestroyWindowNow(IDCANCEL);  // may delete this
+        return 0;
     case kSetWndApplyLanguage:
         if (m_overallStatus == UpdateOverall::kUpToDate) ShowOverallStatus(UpdateOverall::kUpToDate);
         m_pm.Invalidate();

@@ -15,6 +15,9 @@ inline constexpr DuiLib::UINT kSetWndApplyLanguage = 3089;
 // Sent to the owner when every answered product is up to date (the owner clears its badge).
 inline constexpr DuiLib::UINT kSetWndClearBadge = 3094;
 
+// Closes the window whatever its rows say (its owner is going).
+inline constexpr DuiLib::UINT kSetWndForceClose = DuiLib::WM_USER + 0x704;
+
 // Overall status of the check.
 namespace UpdateOverall {
 inline constexpr int kChecking = 0;
