@@ -292,6 +292,15 @@ TEST_F(SetWndTest, LanguageListAndChoice) {
     EXPECT_EQ(wnd.GetLanguageIndex(), 0);
 }
 
+TEST_F(SetWndTest, HintIsPutAwayAndTheSizeKept) {
+    CSetWnd& wnd = Open("http://127.0.0.1:1", 144);
+    EXPECT_TRUE(Shown("update_tishi_layout"));
+    wnd.FindControl("set_in_update_wnd_btn")->Activate();
+    EXPECT_FALSE(Shown("update_tishi_layout"));
+    EXPECT_EQ(wnd.GetHostWidget()->width(), CSetWnd::kWidth * 3 / 2);
+    EXPECT_EQ(wnd.GetHostWidget()->height(), CSetWnd::kHeight * 3 / 2);
+}
+
 TEST_F(SetWndTest, DisplayScale) {
     CSetWnd wnd;
     const struct {
