@@ -326,8 +326,15 @@ TEST_F(SetWndTest, Screenshots) {
             wnd.FindControl("update_fw_and_ap")->Activate();
             Screenshot("setwnd_confirm" + suffix);
             wnd.FindControl("update_OK_btn")->Activate();
+            Screenshot("setwnd_waiting" + suffix);
             wnd.FindControl("laterbtn")->Activate();
             EXPECT_TRUE(PumpUntil([&] { return !IsWindow(wnd.GetHWND()); }));
+            delete wnd_;
+            wnd_ = nullptr;
+            CSetWnd& unreachable = Open("http://127.0.0.1:1", dpi);
+            Screenshot("setwnd_no_server" + suffix);
+            unreachable.FindControl("closebtn")->Activate();
+            EXPECT_TRUE(PumpUntil([&] { return !IsWindow(unreachable.GetHWND()); }));
             delete wnd_;
             wnd_ = nullptr;
         }
