@@ -73,7 +73,11 @@ void OpenAboutWindow(CMainWnd& window) { ShowAbout(window.GetHWND()); }
 void OpenSkinChooser(CMainWnd& window) { CSkinFrame::Open(window.GetHWND(), window.FindControl("skinbtn")); }
 
 void OpenSettingsWindow(CMainWnd& window, bool centred) {
-    if (DuiLib::HWND open = SettingsWindow(); open && DuiLib::IsWindow(open)) return;
+    if (DuiLib::HWND open = SettingsWindow(); open && DuiLib::IsWindow(open)) {
+        // Already open (perhaps behind another program): brought forward, not opened twice.
+        if (DuiLib::CWindowWnd* existing = DuiLib::FromHandle(open)) existing->ShowWindow(true, true);
+        return;
+    }
     auto* settings = new CSetWnd();
     settings->SetDeleteOnClose(true);
     settings->SetProductList(UpdateTargets(DeviceVersionsInDisplayOrder(window)));

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -13,10 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string answer(text.c_str());
     for (const bool hexadecimal : {true, false})
         for (const int32_t current : {0, 0x0104, -1, 0x7FFFFFFF}) ParseUpdateAnswer(answer, current, hexadecimal);
-    static const std::string path = "/tmp/zorv-fuzz-updatetime-" + std::to_string(getpid()) + ".config";
+    // Memory-backed when the machine has it: every input is written and read back.
+    static const std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/";
+    static const std::string path = folder + "zorv-fuzz-updatetime-" + std::to_string(getpid()) + ".config";
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
     ReadOrCreateLastCheckDate(path);
     WriteLastCheckDate(path, "2024-3-7");
+    // Nothing is kept aside between inputs.
+    std::remove((path + ".damaged").c_str());
     VersionTextToNumber(text);
     return 0;
 }
