@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <vector>
@@ -143,6 +144,19 @@ TEST_F(SettingsJourney, ChoosingEnglishInTheSettingsWindowRelabelsEverything) {
     EXPECT_NE(calculator->GetText(), chineseCap);
     EXPECT_NE(calculator->GetToolTip(), chineseTip);
     EXPECT_EQ(calculator->GetToolTip().rfind(CResourceManager::GetInstance()->GetText("Key_Set"), 0), 0u);
+    // Every key cap and its tooltip: no Chinese text is left.
+    const auto chinese = [](const std::string& text) {
+        return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE3; });
+    };
+    int caps = 0;
+    engine->VisitTree([&](CControlUI* control) {
+        if (control->GetName().rfind("key_", 0) != 0 || control->GetClass() != calculator->GetClass()) return true;
+        ++caps;
+        EXPECT_FALSE(chinese(control->GetText())) << control->GetName() << " " << control->GetText();
+        EXPECT_FALSE(chinese(control->GetToolTip())) << control->GetName() << " " << control->GetToolTip();
+        return true;
+    });
+    EXPECT_GT(caps, 100);
     uint32_t saved = 0;
     EXPECT_TRUE(RegistryStore().ReadDword(CurrentUserSoftwareKey(kAppName), "LANGUAGE", saved));
     EXPECT_EQ(saved, 1033u);
