@@ -135,7 +135,7 @@ TEST_F(SettingsJourney, ChoosingEnglishInTheSettingsWindowRelabelsEverything) {
         EXPECT_EQ(settings->FindControl("setwnd_title")->GetText(), "Settings");
         settings->FindControl("closebtn")->Activate();
     });
-    PostMessage(w.GetHWND(), AppMsg::kOpenSettingsAtSide, 0, 0);
+    w.FindControl("setbtn")->Activate();  // the caption's settings button
     ASSERT_TRUE(PumpUntil([&] { return opened && !SettingsWindow(); }, 10000));
     EXPECT_EQ(rows, static_cast<int>(kProductTable.size()));
 
@@ -200,6 +200,21 @@ TEST_F(SettingsJourney, TheTrayItemOpensTheWindowAndUpToDateClearsTheBadge) {
     EXPECT_EQ(status.rfind("Everything is up to date.", 0), 0u) << status;
     EXPECT_EQ(service.Requests().size(), kProductTable.size());
     EXPECT_TRUE(setButton->GetForeImage().empty());
+
+    // Message 3093 opens it beside the caption, and each opening asks again.
+    opened = false;
+    WhenOpen("SetWnd", [&](CPaintManagerUI* settings) {
+        opened = true;
+        const RECT main = w.GetWindowRect();
+        const RECT placed = FromHandle(SettingsWindow())->GetWindowRect();
+        EXPECT_EQ(placed.right, main.right - 30 * w.Dpi() / 96);
+        EXPECT_EQ(placed.top, main.top + 60 * w.Dpi() / 96);
+        EXPECT_TRUE(PumpUntil([&] { return static_cast<CSetWnd*>(FromHandle(SettingsWindow()))->IsCheckFinished(); }));
+        settings->FindControl("closebtn")->Activate();
+    });
+    PostMessage(w.GetHWND(), AppMsg::kOpenSettingsAtSide, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return opened && !SettingsWindow(); }, 10000));
+    EXPECT_EQ(service.Requests().size(), 2 * kProductTable.size());
 }
 
 TEST_F(SettingsJourney, EachKindOfSkinChoiceChangesTheBackground) {
