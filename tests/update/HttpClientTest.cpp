@@ -36,7 +36,7 @@ protected:
 
 TEST_F(HttpClientTest, VerbsAreMatchedWithoutCaseAndSentInUpperCase) {
     UpdateServer server(dir_, DefaultAnswer(200, "{\"name\":\"x\"}"));
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     const struct {
         const char* given;
         const char* sent;
@@ -54,7 +54,7 @@ TEST_F(HttpClientTest, VerbsAreMatchedWithoutCaseAndSentInUpperCase) {
 
 TEST_F(HttpClientTest, RefusedRequestsDoNoNetworkWorkAndLeaveTheBufferAlone) {
     UpdateServer server(dir_, DefaultAnswer(200, "{}"));
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     EXPECT_EQ(Send("DELETE", server.Url() + "/api/updates", "a=1"), -1);
     EXPECT_EQ(LastHttpError(), 87u);
     EXPECT_EQ(buffer_[0], '\0');
@@ -73,7 +73,7 @@ TEST_F(HttpClientTest, RefusedRequestsDoNoNetworkWorkAndLeaveTheBufferAlone) {
 
 TEST_F(HttpClientTest, HeaderBlockAndBodyGoOutExactly) {
     UpdateServer server(dir_, DefaultAnswer(200, "ok"));
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     const std::string body("app_key=NULL&version=0\0", 23);
     EXPECT_EQ(Send("POST", server.Url() + "/api/updates", body), 2);
     EXPECT_EQ(Send("POST", server.Url() + "/api/updates", ""), 2);
@@ -100,7 +100,7 @@ TEST_F(HttpClientTest, HeaderBlockAndBodyGoOutExactly) {
 TEST_F(HttpClientTest, ErrorStatusesReturnTheirBodyLikeSuccess) {
     for (const int status : {404, 500}) {
         UpdateServer server(dir_, DefaultAnswer(status, "{\"error\":1}"));
-        ASSERT_TRUE(server.Started());
+        ZORV_REQUIRE_UPDATE_SERVER(server);
         EXPECT_EQ(Send("POST", server.Url() + "/api/updates", "a=1"), 11) << status;
         EXPECT_EQ(Text(), "{\"error\":1}");
     }
@@ -111,7 +111,7 @@ TEST_F(HttpClientTest, UnreachableServerGivesTheMarker) {
     int port = 0;
     {
         UpdateServer server(dir_, DefaultAnswer(200, ""));
-        ASSERT_TRUE(server.Started());
+        ZORV_REQUIRE_UPDATE_SERVER(server);
         port = server.Port();
     }
     EXPECT_EQ(Send("POST", "http://127.0.0.1:" + std::to_string(port) + "/api/updates", "a=1"), 0);
@@ -129,7 +129,7 @@ TEST_F(HttpClientTest, LongAnswerIsCutWithATerminatingZero) {
     answers["default"]["repeat"] = std::string(1024, 'x');
     answers["default"]["times"] = 200;  // 200 KB
     UpdateServer server(dir_, answers);
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     EXPECT_EQ(Send("POST", server.Url(), "a=1", 102400), 102399);
     EXPECT_EQ(buffer_[102399], '\0');
     EXPECT_EQ(Text().size(), 102399u);
@@ -140,7 +140,7 @@ TEST_F(HttpClientTest, LongAnswerIsCutWithATerminatingZero) {
 
 TEST_F(HttpClientTest, SilentServerIsBoundedByTheReceiveTimeOutAndByTheCaller) {
     UpdateServer server(dir_, DefaultAnswer(200, ""), {"--silent"});
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     ScopedEnv timeouts(kHttpTimeoutsVariable, "0,2000,1000,400");
     ResetHttpSettings();
     EXPECT_EQ(CurrentHttpSettings().receiveTimeoutMs, 400u);
@@ -164,13 +164,13 @@ TEST_F(HttpClientTest, CertificatesAreVerified) {
     if (!MakeTestCertificates(dir_, certs)) GTEST_SKIP() << "openssl could not make the test certificates";
     {
         UpdateServer selfSigned(dir_, DefaultAnswer(200, "secret"), {"--tls", certs.selfCert, certs.selfKey});
-        ASSERT_TRUE(selfSigned.Started());
+        ZORV_REQUIRE_UPDATE_SERVER(selfSigned);
         EXPECT_EQ(Send("POST", selfSigned.Url("https") + "/api/updates", "a=1"), 0);
         EXPECT_EQ(Text(), "NO_LINK_SERVER");
         EXPECT_EQ(LastHttpError(), kHttpErrorBase + 60);  // certificate refused
     }
     UpdateServer trusted(dir_, DefaultAnswer(200, "{\"name\":\"T3H7\"}"), {"--tls", certs.serverCert, certs.serverKey});
-    ASSERT_TRUE(trusted.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(trusted);
     EXPECT_EQ(Send("POST", trusted.Url("https") + "/api/updates", "a=1"), 0) << "unknown CA must be refused";
     ScopedEnv ca("SSL_CERT_FILE", certs.caCert.string());
     ScopedEnv noBundle("CURL_CA_BUNDLE", "");  // it would take precedence
@@ -186,9 +186,9 @@ TEST_F(HttpClientTest, ProxyFromTheEnvironmentIsUsed) {
     std::filesystem::create_directories(serviceDir);
     std::filesystem::create_directories(proxyDir);
     UpdateServer service(serviceDir, DefaultAnswer(200, "{\"name\":\"via proxy\"}"));
-    ASSERT_TRUE(service.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(service);
     UpdateServer proxy(proxyDir, Json::Value(), {"--proxy"});
-    ASSERT_TRUE(proxy.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(proxy);
     ScopedEnv viaProxy("http_proxy", proxy.Url());
     ScopedEnv noBypass("no_proxy", "");
     EXPECT_EQ(Send("POST", service.Url() + "/api/updates", "app_key=NULL&version=0"), 20);

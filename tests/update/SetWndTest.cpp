@@ -113,7 +113,7 @@ protected:
 TEST_F(SetWndTest, OfferedUpdateIsListedTickedAndConfirmed) {
     UpdateServer server(dir_, Answers(R"({"name":"T5K1","version":"0105","version_name":"1.05","path":"http://dl/t5k1.bin"})",
                                       R"({"name":"x","version":"0"})"));
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     CSetWnd& wnd = Open(server.Url());
 
     // One POST per product, with the zero byte counted and "NULL" for products at version 0.
@@ -191,7 +191,7 @@ TEST_F(SetWndTest, UnconfirmedOffersAreLeftDisabledAfterConfirmation) {
     Json::Value answers = Answers(R"({"name":"T5K1","version":"0105"})", R"({"name":"x","version":"0"})");
     answers["by_key"][kApplicationKey]["body"] = R"({"name":"AP","version":"101","version_name":"1.0.1"})";
     UpdateServer server(dir_, answers);
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     CSetWnd& wnd = Open(server.Url());
     const int app = wnd.GetRowCount() - 1;
     ASSERT_EQ(Row(app).GetStatus(), UpdateStatus::kOffered);
@@ -222,7 +222,7 @@ TEST_F(SetWndTest, OverallStatusForEachKindOfAnswer) {
         const std::filesystem::path serverDir = dir_ / c.name;
         std::filesystem::create_directories(serverDir);
         UpdateServer server(serverDir, Answers(c.answer, c.answer));
-        ASSERT_TRUE(server.Started());
+        ZORV_REQUIRE_UPDATE_SERVER(server);
         owner_->messages.clear();
         CSetWnd& wnd = Open(c.server ? server.Url() : "http://127.0.0.1:1");
         EXPECT_EQ(wnd.GetOverallStatus(), c.overall);
@@ -254,7 +254,7 @@ TEST_F(SetWndTest, OverallStatusForEachKindOfAnswer) {
 
 TEST_F(SetWndTest, ASilentServerNeverHoldsTheWindow) {
     UpdateServer server(dir_, Json::Value(), {"--silent"});
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     CSetWnd& wnd = Open(server.Url(), 96, false);
     ASSERT_TRUE(PumpUntil([&] { return wnd.GetRowCount() == static_cast<int>(kProductTable.size()); }));
     EXPECT_EQ(wnd.GetOverallStatus(), UpdateOverall::kChecking);
@@ -268,7 +268,7 @@ TEST_F(SetWndTest, ASilentServerNeverHoldsTheWindow) {
 
 TEST_F(SetWndTest, ReceiveTimeOutEndsAHungCheck) {
     UpdateServer server(dir_, Json::Value(), {"--silent"});
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     ScopedEnv timeouts(kHttpTimeoutsVariable, "0,1000,300,300");
     CSetWnd& wnd = Open(server.Url());
     EXPECT_EQ(wnd.GetOverallStatus(), UpdateOverall::kUpToDate);  // answered with nothing, not unreachable
@@ -316,7 +316,7 @@ TEST_F(SetWndTest, DisplayScale) {
 TEST_F(SetWndTest, Screenshots) {
     UpdateServer server(dir_, Answers(R"({"name":"T5K1","version":"0105","version_name":"1.05"})",
                                       R"({"name":"x","version":"0"})"));
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     for (const char* language : {"en", "zh"})
         for (const int dpi : {96, 144}) {
             UseLanguage(language);

@@ -137,7 +137,7 @@ TEST(UpdateCheck, RequestCarriesTheZeroByteAndReadsTheAnswer) {
     answers["default"]["status"] = 404;
     answers["default"]["body"] = "";
     UpdateServer server(dir, answers);
-    ASSERT_TRUE(server.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(server);
     ScopedEnv url(kUpdateServiceVariable, server.Url());
     const UpdateResult offered = RequestUpdateInfo("NUVEX_2_QT40R17B_T3H7_1", 0x0104, 2);
     EXPECT_EQ(offered.status, UpdateStatus::kOffered);

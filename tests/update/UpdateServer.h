@@ -15,6 +15,10 @@
 
 #include "tests/support/ChildProcess.h"
 
+// A test that needs the service skips, saying why, when python3 cannot start it.
+#define ZORV_REQUIRE_UPDATE_SERVER(server) \
+    if (!(server).Started()) GTEST_SKIP() << "the test update service (python3 " ZORV_UPDATE_SERVER ") did not start"
+
 namespace updatetest {
 
 inline std::filesystem::path TestFolder(const std::string& name) {

@@ -178,7 +178,7 @@ TEST_F(SettingsJourney, TheTrayItemOpensTheWindowAndUpToDateClearsTheBadge) {
     answers["default"]["body"] = R"({"name":"x","version":"0"})";
     std::filesystem::create_directories(dir_ / "service");
     updatetest::UpdateServer service(dir_ / "service", answers);
-    ASSERT_TRUE(service.Started());
+    ZORV_REQUIRE_UPDATE_SERVER(service);
     setenv(kUpdateServiceVariable, service.Url().c_str(), 1);
     CMainWnd& w = Start("en_US.UTF-8");
     auto* setButton = static_cast<CButtonUI*>(w.FindControl("setbtn")->GetInterface("Button"));
