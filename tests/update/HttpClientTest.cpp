@@ -32,6 +32,7 @@ protected:
 
     std::filesystem::path dir_;
     std::vector<char> buffer_;
+    DirectToTestServices direct_;
 };
 
 TEST_F(HttpClientTest, VerbsAreMatchedWithoutCaseAndSentInUpperCase) {
@@ -191,6 +192,7 @@ TEST_F(HttpClientTest, ProxyFromTheEnvironmentIsUsed) {
     ZORV_REQUIRE_UPDATE_SERVER(proxy);
     ScopedEnv viaProxy("http_proxy", proxy.Url());
     ScopedEnv noBypass("no_proxy", "");
+    ScopedEnv noBypassUpper("NO_PROXY", "");
     EXPECT_EQ(Send("POST", service.Url() + "/api/updates", "app_key=NULL&version=0"), 20);
     EXPECT_EQ(Text(), "{\"name\":\"via proxy\"}");
     const std::vector<LoggedRequest> seenByProxy = proxy.Requests();

@@ -108,6 +108,7 @@ protected:
     std::unique_ptr<ScopedEnv> config_, service_;
     RecordingWindow* owner_ = nullptr;
     CSetWnd* wnd_ = nullptr;
+    DirectToTestServices direct_;
 };
 
 TEST_F(SetWndTest, OfferedUpdateIsListedTickedAndConfirmed) {

@@ -131,6 +131,7 @@ TEST(UpdateCheck, LastCheckFile) {
 }
 
 TEST(UpdateCheck, RequestCarriesTheZeroByteAndReadsTheAnswer) {
+    DirectToTestServices direct;
     const auto dir = TestFolder("request");
     Json::Value answers;
     answers["by_key"]["NUVEX_2_QT40R17B_T3H7_1"]["body"] = R"({"name":"T3H7","version":"0105"})";

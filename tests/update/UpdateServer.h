@@ -143,4 +143,10 @@ private:
     bool had_ = false;
 };
 
+// Requests to the test services go straight to them, whatever proxy the machine names.
+struct DirectToTestServices {
+    ScopedEnv noProxy{"no_proxy", "127.0.0.1,127.0.0.2,localhost"};
+    ScopedEnv noProxyUpper{"NO_PROXY", "127.0.0.1,127.0.0.2,localhost"};
+};
+
 }  // namespace updatetest

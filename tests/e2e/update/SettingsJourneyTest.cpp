@@ -87,6 +87,7 @@ protected:
         return window_->GetHostWidget()->grab().toImage();
     }
     std::string savedLang_;
+    updatetest::DirectToTestServices direct_;
 };
 
 TEST_F(SettingsJourney, FirstStartFollowsTheDesktopAndAChoiceIsKept) {
