@@ -209,33 +209,29 @@ void CSetWnd::AddRow(const UpdateResult& result) {
         delete built;
         return;
     }
-    row->SetFixedHeight(CUpdateInfoListItemUI::kRowHeight);
     m_pUpdateList->Add(row);
-    row->SetProductName(result.name);
-    row->SetNewVersionText(result.newVersionText);
-    row->SetCurrentVersionText(result.currentVersionText);
-    row->SetStatus(result.status);
-    row->SetUserData(result.downloadPath);
-    row->SetTickEnabled(false);
-    UpdateResult record = result;
-    record.localFile = UpdateDownloadFolder() + result.name + ".exe";
-    m_records.push_back(std::move(record));
-    m_rowCount = m_pUpdateList->GetCount();
+    m_records.emplace_back();
+    ShowResult(*row, result, result.newVersionText, m_records.size() - 1);
 }
 
 void CSetWnd::RefreshRow(const UpdateResult& result, int index) {
     CUpdateInfoListItemUI* row = Row(index);
     if (!row || static_cast<size_t>(index) >= m_records.size()) return;
-    row->SetFixedHeight(CUpdateInfoListItemUI::kRowHeight);
-    row->SetProductName(result.name);
-    row->SetCurrentVersionText(result.currentVersionText);
-    row->SetNewVersionText(result.status == UpdateStatus::kCurrent ? std::string() : result.newVersionText);
-    row->SetStatus(result.status);
-    row->SetUserData(result.downloadPath);
-    row->SetTickEnabled(false);
-    UpdateResult record = result;
-    record.localFile = UpdateDownloadFolder() + result.name + ".exe";
-    m_records[static_cast<size_t>(index)] = std::move(record);
+    ShowResult(*row, result, result.status == UpdateStatus::kCurrent ? std::string() : result.newVersionText,
+               static_cast<size_t>(index));
+}
+
+void CSetWnd::ShowResult(CUpdateInfoListItemUI& row, const UpdateResult& result, const std::string& newVersionText,
+                         size_t record) {
+    row.SetFixedHeight(CUpdateInfoListItemUI::kRowHeight);
+    row.SetProductName(result.name);
+    row.SetCurrentVersionText(result.currentVersionText);
+    row.SetNewVersionText(newVersionText);
+    row.SetStatus(result.status);
+    row.SetUserData(result.downloadPath);
+    row.SetTickEnabled(false);
+    m_records[record] = result;
+    m_records[record].localFile = UpdateDownloadFolder() + result.name + ".exe";
     m_rowCount = m_pUpdateList->GetCount();
 }
 

@@ -82,6 +82,9 @@ private:
 
     void AddRow(const UpdateResult& result);
     void RefreshRow(const UpdateResult& result, int index);
+    // The row's texts, status and user data, and the update record behind it.
+    void ShowResult(CUpdateInfoListItemUI& row, const UpdateResult& result, const std::string& newVersionText,
+                    size_t record);
     void FinishCheck(int failures);
     void ShowOverallStatus(int status);
     void OnTickChanged();
