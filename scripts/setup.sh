@@ -11,7 +11,7 @@ packages=(
   libpulse-dev libkissfft-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsystemd-dev
-  xvfb xauth xdotool dbus dbus-x11 imagemagick
+  xvfb xauth xdotool dbus dbus-x11 imagemagick openssl
   fonts-noto-core fonts-noto-cjk
   dpkg-dev
   lintian

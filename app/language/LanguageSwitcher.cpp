@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/language/DesktopLocale.h"
 #include "app/language/InterfaceFonts.h"
 #include "toolkit/PaintManager.h"
 #include "toolkit/ResourceManager.h"
@@ -38,12 +39,13 @@ bool CLanguageSwitcher::LoadFirstLanguage() {
 }
 
 int CLanguageSwitcher::ReadSavedIndex() const {
-    uint32_t saved = 0;
-    if (!m_registry.ReadDword(LanguageKey(), kLanguageValueName, saved)) return 0;
     const std::vector<LanguageEntry> list = ReadLanguageList(m_languageListPath);
-    for (size_t i = 0; i < list.size(); ++i)
-        if (static_cast<uint32_t>(list[i].Language_ID) == saved) return static_cast<int>(i);
-    return 0;
+    uint32_t saved = 0;
+    if (m_registry.ReadDword(LanguageKey(), kLanguageValueName, saved))
+        for (size_t i = 0; i < list.size(); ++i)
+            if (static_cast<uint32_t>(list[i].Language_ID) == saved) return static_cast<int>(i);
+    // Nothing chosen yet (or a choice this list does not have): the desktop's language.
+    return DesktopLanguageIndex(list);
 }
 
 void CLanguageSwitcher::ApplySavedLanguage() { ApplyLanguage(ReadSavedIndex()); }

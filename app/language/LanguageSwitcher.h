@@ -30,7 +30,8 @@ public:
 
     // Loads kFirstLanguageFile; false when it cannot be read.
     bool LoadFirstLanguage();
-    // The index whose "Language_ID" the registry holds; 0 on any failure.
+    // The index whose "Language_ID" the registry holds; without one, the desktop's language
+    // (DesktopLanguageIndex).
     int ReadSavedIndex() const;
     // ApplyLanguage(ReadSavedIndex()).
     void ApplySavedLanguage();

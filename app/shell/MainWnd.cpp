@@ -33,6 +33,7 @@ CMainWnd::~CMainWnd() { StopWorkers(); }
 
 void CMainWnd::InitWindow() {
     DebugOutput("InitWindow");
+    WatchSkinChanges(*this);
     CControlUI** buttons[] = {&closeButton_, &maxButton_, &restoreButton_, &minButton_, &skinButton_,
                               &gameModeButton_, &cloudButton_, &smartEyesButton_, &setButton_};
     for (int i = 0; i < 9; ++i) *buttons[i] = FindControl(ButtonName(i));
@@ -96,7 +97,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
         if (sender == "macro_action" || sender == "keyset_keyboard_text_edit")
             DebugOutput("main window: " + msg.sType + " " + sender + " (not built yet)");
     }
-    if (!router_.Route(msg)) return;
+    const bool routed = !router_.Route(msg);
+    if (msg.sType != DUI_MSGTYPE_TIMER) SyncSliderValueLabels(*this);
+    if (routed) return;
     WindowImplBase::Notify(msg);
 }
 
@@ -108,7 +111,10 @@ void CMainWnd::OnWindowTimer(UINT id) {
         m_pm.Invalidate();
         break;
     case AppTimer::kTrayMenu: OpenTrayMenu(); break;
-    case AppTimer::kProfileSwitch: OnProfileSwitchTimer(); break;
+    case AppTimer::kProfileSwitch:
+        OnProfileSwitchTimer();
+        SyncSliderValueLabels(*this);
+        break;
     case AppTimer::kGameLightingRestore: DebugOutput("main window: game lighting ends"); break;
     default: break;
     }
@@ -196,6 +202,7 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& bHandled) {
     // The engines' own threads end with their pages; the list goes before the controls do.
     deviceList_.reset();
     if (busLink_) busLink_->Detach();
+    DestroyChildWindows(*this);
     trayIcon_.DeleteTrayIcon();
     g_mainWindow = 0;
     CPaintManagerUI::PostQuitMessage(0);

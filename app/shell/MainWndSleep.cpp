@@ -11,15 +11,18 @@
 using namespace DuiLib;
 
 namespace {
-constexpr const char kLightControlOnText[] = "控制灯光";
-constexpr const char kLightControlOffText[] = "不控制灯光";
+// Language keys: "控制灯光" and "不控制灯光" in Chinese.
+constexpr const char kLightControlOnText[] = "main_light_control_on";
+constexpr const char kLightControlOffText[] = "main_light_control_off";
 }  // namespace
 
 void CMainWnd::SetLightControl(int value, bool broadcast) {
     lightControl_ = value ? 1 : 0;
     if (broadcast && bus_ && bus_->Running()) bus_->Broadcast(RegisteredName("UWM_LIGHT_CONTROL_NOTIFY"), 1, lightControl_);
-    if (CControlUI* status = FindControl("control_light_status"))
+    if (CControlUI* status = FindControl("control_light_status")) {
+        status->SetResourceText(true);
         status->SetText(lightControl_ ? kLightControlOnText : kLightControlOffText);
+    }
     if (systemAwake && deviceList_) deviceList_->SetLightControl(lightControl_);
     DebugOutput(std::string("main window: lighting control ") + (lightControl_ ? "on" : "off"));
 }

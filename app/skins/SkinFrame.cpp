@@ -35,13 +35,17 @@ private:
 
 void Announce(const SkinChangedParam& param) { TheSkinObserver().Announce(param); }
 
+HWND g_openFrame = 0;
+
 }  // namespace
 
 CSkinFrame* CSkinFrame::Open(HWND parent, CControlUI* anchor) {
     auto* frame = new CSkinFrame(parent, anchor, SkinChoiceFilePath());
-    frame->Create(parent, "skinframe", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    g_openFrame = frame->Create(parent, "skinframe", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     return frame;
 }
+
+HWND CSkinFrame::OpenWindow() { return g_openFrame && IsWindow(g_openFrame) ? g_openFrame : 0; }
 
 CSkinFrame::CSkinFrame(HWND parent, CControlUI* anchor, std::string choiceFilePath)
     : m_hParent(parent), m_pAnchor(anchor), m_choiceFilePath(std::move(choiceFilePath)) {}
@@ -129,4 +133,7 @@ LRESULT CSkinFrame::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CWindowWnd::HandleMessage(msg, wParam, lParam);
 }
 
-void CSkinFrame::OnFinalMessage(HWND) { delete this; }
+void CSkinFrame::OnFinalMessage(HWND hwnd) {
+    if (g_openFrame == hwnd) g_openFrame = 0;
+    delete this;
+}

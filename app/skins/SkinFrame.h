@@ -15,6 +15,8 @@ class CSkinFrame : public DuiLib::CWindowWnd, public DuiLib::INotifyUI {
 public:
     // Creates and shows the chooser; it deletes itself when its window is destroyed.
     static CSkinFrame* Open(DuiLib::HWND parent, DuiLib::CControlUI* anchor);
+    // The open chooser (0 when none), so that its owner can close it before it goes itself.
+    static DuiLib::HWND OpenWindow();
 
     CSkinFrame(DuiLib::HWND parent, DuiLib::CControlUI* anchor, std::string choiceFilePath);
     ~CSkinFrame() override;

@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "app/language/InterfaceFonts.h"
 #include "app/language/LanguageSwitcher.h"
@@ -27,6 +30,26 @@ protected:
         std::filesystem::create_directories(dir_);
         registryPath_ = (dir_ / "registry.json").string();
         CResourceManager::GetInstance()->LoadLanguage("lang/lan_en.xml");
+        // A Chinese desktop unless a case says otherwise, whatever the machine runs with.
+        for (const char* name : kLocaleVariables) {
+            const char* value = std::getenv(name);
+            savedLocale_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+            unsetenv(name);
+        }
+        setenv("LANG", "zh_CN.UTF-8", 1);
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : savedLocale_) {
+            if (value) setenv(name, value->c_str(), 1);
+            else unsetenv(name);
+        }
+    }
+    static void SetLocale(const char* language, const char* all, const char* messages, const char* lang) {
+        const char* values[] = {language, all, messages, lang};
+        for (size_t i = 0; i < 4; ++i) {
+            if (values[i]) setenv(kLocaleVariables[i], values[i], 1);
+            else unsetenv(kLocaleVariables[i]);
+        }
     }
     CLanguageSwitcher Switcher(const std::string& list = ProgramFolder() + "DefaultData/Language.config") {
         return CLanguageSwitcher(list, RegistryStore(registryPath_));
@@ -38,8 +61,10 @@ protected:
     static std::string Text(const std::string& key) { return CResourceManager::GetInstance()->GetText(key); }
     static std::string DefaultFace() { return CPaintManagerUI::GetDefaultFontInfo().face; }
 
+    static constexpr const char* kLocaleVariables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
     std::filesystem::path dir_;
     std::string registryPath_;
+    std::vector<std::pair<const char*, std::optional<std::string>>> savedLocale_;
 };
 
 TEST_F(LanguageSwitcherTest, FirstStartUsesTheChineseFileThenTheFirstLanguage) {
@@ -91,6 +116,41 @@ TEST_F(LanguageSwitcherTest, SavedChoiceIsFoundByItsId) {
     }
     ASSERT_TRUE(RegistryStore(registryPath_).WriteDword(kKey, kLanguageValueName, 1033));
     EXPECT_EQ(Switcher((dir_ / "missing.config").string()).ReadSavedIndex(), 0);
+}
+
+TEST_F(LanguageSwitcherTest, FirstStartFollowsTheDesktopLocale) {
+    const struct {
+        const char* language;
+        const char* all;
+        const char* messages;
+        const char* lang;
+        int index;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, "en_US.UTF-8", 1},
+        {nullptr, nullptr, nullptr, "zh_CN.UTF-8", 0},
+        {nullptr, nullptr, nullptr, "zh_TW.UTF-8", 2},
+        {nullptr, nullptr, nullptr, "zh_HK", 2},
+        {nullptr, nullptr, nullptr, "de_DE.UTF-8@euro", 3},
+        {nullptr, nullptr, nullptr, "pt_BR.UTF-8", 7},
+        {nullptr, nullptr, nullptr, "ja_JP.UTF-8", 9},
+        {nullptr, nullptr, nullptr, "ko_KR.UTF-8", 10},
+        {nullptr, nullptr, nullptr, "th_TH.UTF-8", 15},
+        {nullptr, nullptr, nullptr, "C.UTF-8", 1},   // no language: English
+        {nullptr, nullptr, nullptr, "nl_NL.UTF-8", 1},
+        {nullptr, nullptr, nullptr, nullptr, 1},
+        {"sv:fr:de", nullptr, nullptr, "en_US.UTF-8", 4},  // the first known of the list
+        {nullptr, "ru_RU.UTF-8", "de_DE.UTF-8", "en_US.UTF-8", 8},
+        {nullptr, nullptr, "it_IT.UTF-8", "en_US.UTF-8", 6},
+        {"", "", "", "es_ES.UTF-8", 5},
+    };
+    for (const auto& c : cases) {
+        SetLocale(c.language, c.all, c.messages, c.lang);
+        EXPECT_EQ(Switcher().ReadSavedIndex(), c.index) << (c.lang ? c.lang : "-") << " " << (c.language ? c.language : "-");
+    }
+    // A saved choice wins over the desktop.
+    SetLocale(nullptr, nullptr, nullptr, "en_US.UTF-8");
+    ASSERT_TRUE(RegistryStore(registryPath_).WriteDword(kKey, kLanguageValueName, 2052));
+    EXPECT_EQ(Switcher().ReadSavedIndex(), 0);
 }
 
 TEST_F(LanguageSwitcherTest, ChoosingTheCurrentLanguageAgainChangesAndWritesNothing) {

@@ -193,16 +193,19 @@ TEST_F(MainWndTest, LightingRequestSetsTheFlagAndTheControlText) {
         LPARAM lParam;
         int expected;
         const char* text;
-    } steps[] = {{1, 0, 0, "不控制灯光"}, {2, 1, 0, "不控制灯光"}, {1, 7, 0, "不控制灯光"}, {1, 1, 1, "控制灯光"}};
+    } steps[] = {{1, 0, 0, "main_light_control_off"}, {2, 1, 0, "main_light_control_off"},
+                 {1, 7, 0, "main_light_control_off"}, {1, 1, 1, "main_light_control_on"}};
     for (const auto& s : steps) {
         SendMessage(w.GetHWND(), UWM_LIGHT_CONTROL_REQUEST, s.wParam, s.lParam);
         EXPECT_EQ(w.LightControl(), s.expected) << s.wParam << "/" << s.lParam;
-        EXPECT_EQ(Find("control_light_status")->GetText(), s.text);
+        // The text follows the language; the key tells the state.
+        EXPECT_EQ(Find("control_light_status")->GetTextSource(), s.text);
+        EXPECT_EQ(Find("control_light_status")->GetText(), CResourceManager::GetInstance()->GetText(s.text));
     }
     Find("control_light_status")->Activate();
     Pump();
     EXPECT_EQ(w.LightControl(), 0);
-    EXPECT_EQ(Find("control_light_status")->GetText(), "不控制灯光");
+    EXPECT_EQ(Find("control_light_status")->GetTextSource(), "main_light_control_off");
 }
 
 TEST_F(MainWndTest, ScreenshotsWithoutDevicesInEnglishAndChineseAt96And144Dpi) {
