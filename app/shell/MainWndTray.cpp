@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
 #include "app/shell/MainWndChildren.h"
 #include "app/shell/TrayMenuPlacement.h"
@@ -51,6 +52,7 @@ void CMainWnd::OpenTrayMenu() {
 }
 
 void CMainWnd::OnMenuCommand(const std::string& item) {
+    if (OnInputMenuCommand(item)) return;
     if (item == "exit") {
         RequestExit();
     } else if (item == "about_menu") {
