@@ -116,7 +116,7 @@ void Rename(CTorvanelUSBDevice& engine, CMacroControlUI& panel) {
 
 void Import(CTorvanelUSBDevice& engine, CMacroControlUI& panel) {
     const std::string path = ChooseMacroFile(OwnerOf(panel), false);
-    if (!path.empty()) ImportMacroFile(engine, panel, path);
+    if (!path.empty()) ImportMacroFile(&engine, panel, path);
 }
 
 void Export(CMacroControlUI& panel) {
@@ -152,7 +152,7 @@ MacroFileCheck CheckMacroFile(const std::string& path) {
     return MacroFileCheck::Ok;
 }
 
-std::string ImportMacroFile(CTorvanelUSBDevice& engine, CMacroControlUI& panel, const std::string& path) {
+std::string ImportMacroFile(CTorvanelUSBDevice* engine, CMacroControlUI& panel, const std::string& path) {
     switch (CheckMacroFile(path)) {
     case MacroFileCheck::Ok: break;
     case MacroFileCheck::Unreadable: Ask(panel, "message_text_30", kNotice); return {};
@@ -169,7 +169,7 @@ std::string ImportMacroFile(CTorvanelUSBDevice& engine, CMacroControlUI& panel, 
         return {};
     }
     panel.OnMacroSelected();
-    NameAdded(engine, name);
+    if (engine) NameAdded(*engine, name);
     return name;
 }
 

@@ -21,5 +21,6 @@ bool InsertFromMenu(CMacroControlUI& panel, const std::string& item);
 
 // Algorithms 2: asks, moves key assignments off the macro, deletes it. 1 deleted, 0 not.
 int DeleteSelectedMacro(CTorvanelUSBDevice& engine, CMacroControlUI& panel);
-// The new macro's name from a file the user chose ("" when refused, with the reason told).
-std::string ImportMacroFile(CTorvanelUSBDevice& engine, CMacroControlUI& panel, const std::string& path);
+// The new macro's name from a file the user chose ("" when refused, with the reason told). The
+// engine's page (when there is one) learns the new name.
+std::string ImportMacroFile(CTorvanelUSBDevice* engine, CMacroControlUI& panel, const std::string& path);
