@@ -1,6 +1,8 @@
 // X11: XInput2 raw events on the root window for every key and button of the desktop, and passive
-// grabs of every key but the lock keys while keys are to be swallowed. Raw events still reach us
-// during the grabs, which keep the keys from every other client, the focused one included.
+// grabs of every key but the lock keys while keys are to be swallowed. The grabs keep the keys from
+// every other client, the focused one included, and hand them to us as core events; the server
+// does not always send the raw release of a grabbed key, so while grabbing the keys are taken from
+// the core events and only the lock keys from the raw ones.
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <poll.h>
@@ -127,6 +129,17 @@ private:
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
+            if (event.type == KeyPress || event.type == KeyRelease) {
+                CapturedKey key;
+                key.linuxKey = static_cast<uint16_t>(event.xkey.keycode - kKeycodeOffset);
+                key.down = event.type == KeyPress;
+                key.timeMs = static_cast<uint32_t>(event.xkey.time);
+                if (!grabbed_ || IsLockKey(key.linuxKey)) continue;
+                guard.unlock();
+                sink_->OnKey(key);
+                guard.lock();
+                continue;
+            }
             XGenericEventCookie* cookie = &event.xcookie;
             if (cookie->type != GenericEvent || cookie->extension != xiOpcode_ || !XGetEventData(display_, cookie))
                 continue;
@@ -140,6 +153,7 @@ private:
                 key.repeat = (raw->flags & XIKeyRepeat) != 0;
                 key.timeMs = time;
                 XFreeEventData(display_, cookie);
+                if (grabbed_ && !IsLockKey(key.linuxKey)) continue;  // the grab's core event tells it
                 guard.unlock();
                 sink_->OnKey(key);
                 guard.lock();

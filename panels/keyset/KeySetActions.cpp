@@ -58,6 +58,8 @@ int ApplyKeyAssignment(CTorvanelUSBDevice& engine, CKeySetControlUI& panel) {
     if (key < 0 || static_cast<size_t>(key) >= keys.size()) return 0;
     const KeySetRecord record = panel.BuildAssignment();
     const KeyAssignment previous = keys[key].assignment;
+    panel.EnableEditButtons(true);
+    if (record.code == previous) return 1;  // nothing new for the keyboard
     keys[key].assignment = record.code;
     keyboard->SetKeyList(keys);
     keyboard->SaveProfile();
@@ -75,7 +77,6 @@ int ApplyKeyAssignment(CTorvanelUSBDevice& engine, CKeySetControlUI& panel) {
         panel.SetAssignment({record.keyValue, previous});
     }
     keyboard->RefreshKeyLabels();
-    panel.EnableEditButtons(true);
     return result == 0 ? 1 : -1;
 }
 

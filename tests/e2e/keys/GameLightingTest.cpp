@@ -13,7 +13,7 @@ using namespace keystest;
 
 namespace {
 
-constexpr size_t kRecordEffect = 0;  // byte of the lighting record in the keyboard
+constexpr size_t kRecordEffect = 1;  // the effect code's byte in the keyboard's lighting record
 
 class GameLightingTest : public KeysTest {
 protected:

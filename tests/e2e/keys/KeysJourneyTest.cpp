@@ -227,7 +227,7 @@ TEST_F(KeysTest, DefaultCancelAndWriteButtons) {
     EXPECT_EQ(Keys().SelectedFunction(), kFunctionMedia);
     EXPECT_FALSE(Control("key_butt_keycancel")->IsEnabled());
     // Writing the whole table sends it and the edit buttons rest.
-    Pick("keyset_media_combo", 7);
+    Pick("keyset_media_combo", 6);  // volume up
     Device().ClearPacketLog();
     Click(Control("key_butt_prosave"));
     EXPECT_TRUE(Received(Device(), 0x09));
