@@ -9,6 +9,9 @@
 #include "store/JsonAccess.h"
 #include "tests/e2e/keys/KeysFixture.h"
 #include "tests/e2e/keys/OtherXClient.h"
+#include "tests/support/MacroFiles.h"
+
+#include <filesystem>
 
 using namespace DuiLib;
 using namespace keystest;
@@ -233,6 +236,40 @@ TEST_F(KeysTest, DefaultCancelAndWriteButtons) {
     EXPECT_TRUE(Received(Device(), 0x09));
     EXPECT_TRUE(TakeMessages().empty());
     EXPECT_FALSE(Control("key_butt_prosave")->IsEnabled());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(KeysTest, DeletingAMacroMovesTheKeysOffIt) {
+    OpenWithKeyboard();
+    testsupport::WriteMacroLibrary(Keyboard().UserDataFolder(),
+                                   {{"first", "g0", testsupport::KeyTaps(2, 4)},
+                                    {"second", "g1", testsupport::KeyTaps(2, 5)},
+                                    {"third", "g2", testsupport::KeyTaps(4, 6)}});
+    Macros().BindEngine(Keyboard().UserDataFolder(), &Keyboard());
+    Keyboard().LoadLists();
+    std::vector<KeyListEntry> keys = Keyboard().KeyList();
+    keys[kKeyF1].assignment = {0x70, 1, 0};
+    keys[kKeyA].assignment = {0x71, 2, 3};
+    Keyboard().SetKeyList(keys);
+    Keyboard().SaveProfile();
+    ShowTab("macro_Op_tab");
+    Macros().Select(1, true);
+    journey::Pump(30);
+    Device().ClearPacketLog();
+    Click(Control("macro_btn_name_sub"));
+    EXPECT_EQ(TakeMessages(), (std::vector<std::string>{"message_text_4", "message_text_2"}));
+    EXPECT_EQ(Keyboard().KeyList()[kKeyF1].assignment, Keyboard().KeyList()[kKeyF1].defaultAssignment);
+    EXPECT_EQ(Keyboard().KeyList()[kKeyA].assignment, (KeyAssignment{0x71, 1, 3}));
+    EXPECT_EQ(Macros().Count(), 2);
+    EXPECT_EQ(Macros().ItemText(1), "third");
+    EXPECT_EQ(Keys().MacroCount(), 2);
+    // The keyboard follows: the image holds the remaining assigned macro, the key names it as 0.
+    EXPECT_TRUE(Received(Device(), 0x15));
+    EXPECT_EQ(DeviceKey(kKeyA), (std::vector<uint8_t>{0x71, 0, 3}));
+    EXPECT_FALSE(std::filesystem::exists(Keyboard().UserDataFolder() + "g1.mac"));
 }
 
 }  // namespace
