@@ -81,7 +81,13 @@ void KeysTest::OpenWithKeyboard(CMessageBus* bus) {
         Open();
     }
     Plug(kProduct, "keys-kb");
-    ASSERT_TRUE(WaitConnected(kProduct));
+    // As WaitConnected, with room for a machine busy with other builds.
+    ASSERT_TRUE(journey::PumpUntil(
+        [&] {
+            CTorvanelKeyboardDevice* engine = Engine(kProduct);
+            return engine && EntryShown(kProduct) && engine->CommandChannel().IsConnected() && engine->DeviceKeyCount() > 0;
+        },
+        20000));
     window_->ShowWindow(true);
     journey::Pump(100);
 }

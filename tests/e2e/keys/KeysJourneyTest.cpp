@@ -4,14 +4,14 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <filesystem>
+
 #include "input/InputCapture.h"
 #include "panels/keyset/KeySetTables.h"
 #include "store/JsonAccess.h"
 #include "tests/e2e/keys/KeysFixture.h"
 #include "tests/e2e/keys/OtherXClient.h"
 #include "tests/support/MacroFiles.h"
-
-#include <filesystem>
 
 using namespace DuiLib;
 using namespace keystest;
@@ -248,8 +248,10 @@ TEST_F(KeysTest, DeletingAMacroMovesTheKeysOffIt) {
                                    {{"first", "g0", testsupport::KeyTaps(2, 4)},
                                     {"second", "g1", testsupport::KeyTaps(2, 5)},
                                     {"third", "g2", testsupport::KeyTaps(4, 6)}});
+    // The page reads the library as when it is built.
     Macros().BindEngine(Keyboard().UserDataFolder(), &Keyboard());
     Keyboard().LoadLists();
+    Keys().SetMacroList(Keyboard().MacroNames());
     std::vector<KeyListEntry> keys = Keyboard().KeyList();
     keys[kKeyF1].assignment = {0x70, 1, 0};
     keys[kKeyA].assignment = {0x71, 2, 3};
