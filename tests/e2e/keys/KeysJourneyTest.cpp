@@ -125,6 +125,7 @@ TEST_F(KeysTest, InsertBeforeAfterAndReplace) {
     Xdotool({"keyup", "d"});
     EXPECT_EQ(FileEvents(), (std::vector<std::string>{"down 10:4 0", "down 10:6 0", "up 10:6 0", "down 10:5 0",
                                                       "up 10:5 0", "up 10:7 0"}));
+    Screenshot("keys_window_macro_tab");
 }
 
 // The macro image as the keyboard must receive it: magic, total length, count, the offset of each
@@ -185,6 +186,7 @@ TEST_F(KeysTest, CapturingShiftThenAAssignsShiftA) {
     ASSERT_TRUE(journey::PumpUntil([&] { return DeviceKey(kKeyF1) == std::vector<uint8_t>{0x20, 0x02, 0x04}; }))
         << "the keyboard did not get Shift+A";
     EXPECT_EQ(edit->GetText(), "A");
+    Screenshot("keys_window_key_tab");
     // Leaving the field ends the capture.
     Raise(edit, DUI_MSGTYPE_KILLFOCUS);
     EXPECT_FALSE(CInputCapture::Instance().KeyboardHookInstalled());
