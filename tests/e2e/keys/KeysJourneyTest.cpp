@@ -219,6 +219,11 @@ TEST_F(KeysTest, MediaMouseAndShortcutAssignmentsReachTheKeyboard) {
 
 TEST_F(KeysTest, DefaultCancelAndWriteButtons) {
     OpenWithKeyboard();
+    // Before a key is chosen the tab says what to do.
+    ShowTab("key_Op_tab");
+    EXPECT_FALSE(Control("KeySetControlItem")->IsVisible());
+    EXPECT_TRUE(Control("keyset_empty_hint")->IsVisible());
+    Screenshot("keys_window_key_tab_empty");
     SelectKeyAndFunction(kKeyF1, kFunctionMedia);
     Pick("keyset_media_combo", 7);  // mute
     const KeyAssignment mute{0x30, 0xE2, 0x00};
