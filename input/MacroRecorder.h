@@ -55,6 +55,8 @@ public:
     int DelayMode() const { return delayMode_; }
     int FixedDelay() const { return fixedDelay_; }
     void SetFixedDelay(int ms) { fixedDelay_ = ms; }
+    // Set once the recording placed its first event.
+    bool HasPreviousEvent() const { return hasPrevious_; }
 
     // One keyboard or mouse hook message; true when a row was added or changed.
     bool OnKeyboard(RecordPlacement placement, DuiLib::UINT keyMessage, const KeyboardHookRecord& record,

@@ -82,7 +82,9 @@ TEST_F(MacroRecorderTest, DelayModesGiveThePredecessorItsDelay) {
         CMacroRecorder recorder;
         FakeRows rows;
         recorder.Begin(c.mode, c.fixed, 1000);
+        EXPECT_FALSE(recorder.HasPreviousEvent());
         recorder.OnKeyboard(RecordPlacement::Append, kMsgKeyDown, Key(kScanA), 1000, rows);
+        EXPECT_TRUE(recorder.HasPreviousEvent());
         std::vector<std::string> got;
         for (int i = 0; i < rows.RowCount(); ++i) got.push_back(rows.Row(i));
         EXPECT_EQ(got, c.afterPress) << c.name;
