@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-
 #include <atomic>
 
 #include "app/devicelist/DeviceList.h"

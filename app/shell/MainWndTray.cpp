@@ -4,8 +4,8 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
+#include "app/shell/AppMessages.h"
 #include "app/shell/MainWndChildren.h"
 #include "app/shell/TrayMenuPlacement.h"
 #include "toolkit/QtConvert.h"

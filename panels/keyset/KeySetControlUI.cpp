@@ -32,7 +32,7 @@ CListLabelElementUI* ChoiceItem(const std::string& text, bool textIsKey) {
 
 CKeySetControlUI::CKeySetControlUI() : controls_(*this) {}
 
-std::string CKeySetControlUI::GetClass() const { return "CKeySetControlUI"; }
+std::string CKeySetControlUI::GetClass() const { return kClassName; }
 
 void* CKeySetControlUI::GetInterface(const std::string& name) {
     if (name == kClassName) return this;

@@ -96,7 +96,7 @@ CMacroControlUI::~CMacroControlUI() {
     if (m_pManager) m_pManager->KillTimer(this);
 }
 
-std::string CMacroControlUI::GetClass() const { return "CMacroControlUI"; }
+std::string CMacroControlUI::GetClass() const { return kClassName; }
 
 void* CMacroControlUI::GetInterface(const std::string& name) {
     if (name == kClassName) return this;
