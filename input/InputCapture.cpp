@@ -40,23 +40,23 @@ CInputCapture& CInputCapture::Instance() {
     return capture;
 }
 
-CInputCapture::CInputCapture() {
-    factory_ = [this] {
-        std::vector<std::unique_ptr<IInputBackend>> backends;
-        const char* only = std::getenv("ZORV_INPUT_BACKEND");
-        const std::string_view choice = only ? only : "";
-        auto evdev = [this] { return MakeEvdevInputBackend([this] { return pointer_ ? pointer_() : DuiLib::POINT{}; }); };
-        if (choice == "x11") backends.push_back(MakeX11InputBackend());
-        else if (choice == "evdev") backends.push_back(evdev());
-        else if (WaylandSession()) {
-            backends.push_back(evdev());
-            backends.push_back(MakeX11InputBackend());
-        } else {
-            backends.push_back(MakeX11InputBackend());
-            backends.push_back(evdev());
-        }
-        return backends;
-    };
+std::vector<std::unique_ptr<IInputBackend>> CInputCapture::DefaultBackends() {
+    std::vector<std::unique_ptr<IInputBackend>> backends;
+    const char* only = std::getenv("ZORV_INPUT_BACKEND");
+    const std::string_view choice = only ? only : "";
+    auto evdev = [this] { return MakeEvdevInputBackend([this] { return pointer_ ? pointer_() : DuiLib::POINT{}; }); };
+    if (choice == "x11") {
+        backends.push_back(MakeX11InputBackend());
+    } else if (choice == "evdev") {
+        backends.push_back(evdev());
+    } else if (WaylandSession()) {
+        backends.push_back(evdev());
+        backends.push_back(MakeX11InputBackend());
+    } else {
+        backends.push_back(MakeX11InputBackend());
+        backends.push_back(evdev());
+    }
+    return backends;
 }
 
 CInputCapture::~CInputCapture() { Reset(); }
@@ -76,7 +76,7 @@ bool CInputCapture::EnsureBackend() {
     if (backend_) return true;
     if (!queue_) queue_ = std::make_unique<CUiThreadQueue>();
     std::string reasons;
-    for (std::unique_ptr<IInputBackend>& candidate : factory_()) {
+    for (std::unique_ptr<IInputBackend>& candidate : factory_ ? factory_() : DefaultBackends()) {
         std::string error;
         if (candidate->Open(*this, error)) {
             backend_ = std::move(candidate);

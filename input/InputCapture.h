@@ -18,8 +18,9 @@ public:
     // UI thread only.
     static CInputCapture& Instance();
 
-    // The backends to try, in order; by default X11 then evdev (evdev first in a Wayland session,
-    // and only the one named by ZORV_INPUT_BACKEND, "x11" or "evdev", when that is set).
+    // The backends to try, in order; an empty factory brings back the default: X11 then evdev
+    // (evdev first in a Wayland session, and only the one named by ZORV_INPUT_BACKEND, "x11" or
+    // "evdev", when that is set).
     void SetBackendFactory(BackendFactory factory) { factory_ = std::move(factory); }
     void SetPointerPosition(PointerPositionFn pointer) { pointer_ = std::move(pointer); }
 
@@ -50,8 +51,9 @@ private:
         int mode = 0;
     };
 
-    CInputCapture();
+    CInputCapture() = default;
     ~CInputCapture() override;
+    std::vector<std::unique_ptr<IInputBackend>> DefaultBackends();
     bool EnsureBackend();
     void CloseIfIdle();
     void DeliverKey(const CapturedKey& key);

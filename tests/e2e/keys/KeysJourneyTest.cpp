@@ -282,3 +282,36 @@ TEST_F(KeysTest, DeletingAMacroMovesTheKeysOffIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Neither backend can capture: no X display for the X11 one, no readable node for the evdev one.
+// The user hears why and the editor does not pretend to record.
+TEST_F(KeysTest, WithoutAnyCaptureTheUserIsToldAndNothingIsRecorded) {
+    OpenWithKeyboard();
+    AddMacro();
+    const std::string noNodes = (dir_ / "no-input-nodes").string();
+    std::filesystem::create_directories(noNodes);
+    CInputCapture::Instance().SetBackendFactory([noNodes] {
+        std::vector<std::unique_ptr<IInputBackend>> backends;
+        backends.push_back(MakeX11InputBackend());
+        backends.push_back(MakeEvdevInputBackend({}, noNodes));
+        return backends;
+    });
+    const std::string display = std::getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    Click(Control("macro_btn_starredio"));
+    setenv("DISPLAY", display.c_str(), 1);
+    CInputCapture::Instance().SetBackendFactory({});
+    const std::vector<std::string> messages = TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].find("message_text_33"), std::string::npos) << "a raw text key: " << messages[0];
+    EXPECT_NE(messages[0].find("no X display"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("no keyboard input node"), std::string::npos) << messages[0];
+    EXPECT_FALSE(Macros().IsRecording());
+    EXPECT_TRUE(Control("macro_btn_starredio")->IsVisible());
+    EXPECT_FALSE(Control("macro_btn_stopredio")->IsVisible());
+    EXPECT_FALSE(CInputCapture::Instance().KeyboardHookInstalled());
+}
+
+}  // namespace
