@@ -53,8 +53,8 @@ TEST_F(KeysTest, RecordsTypedKeysAndClicksInEachDelayMode) {
             EXPECT_EQ(events[1].substr(0, 7), "up 10:4");
             EXPECT_EQ(events[2].substr(0, 8), "down 1:1");
             EXPECT_EQ(events[3], "up 1:1 0");
-            // 120 ms between press and release, measured on a busy machine.
-            EXPECT_GE(DelayOf(events[0]), 100);
+            // 120 ms between press and release, measured when each is handled on a busy machine.
+            EXPECT_GE(DelayOf(events[0]), 60);
             EXPECT_LE(DelayOf(events[0]), 600);
         }
         EXPECT_EQ(MemberOf(MacroFile(), "Version").asInt(), 64);
