@@ -18,6 +18,7 @@ packages=(
   desktop-file-utils
   appstream
   udev umockdev
+  libevdev-dev
 )
 
 missing=()

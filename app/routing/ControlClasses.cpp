@@ -2,7 +2,9 @@
 #include "app/routing/ControlBuilder.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "panels/controls/PanelControls.h"
+#include "panels/keyset/KeySetControlUI.h"
 #include "panels/lighting/LightingControls.h"
+#include "panels/macro/MacroControlUI.h"
 #include "panels/profile/DeviceProfileUI.h"
 
 void RegisterControlClasses() {
@@ -11,4 +13,6 @@ void RegisterControlClasses() {
     RegisterDeviceListControls();
     RegisterLightingControls();
     RegisterProfileControls();
+    RegisterKeySetControls();
+    RegisterMacroControls();
 }

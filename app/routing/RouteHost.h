@@ -21,4 +21,9 @@ public:
     // "selectchanged" of an entry's "device_select".
     virtual void OnDeviceEntrySelected(DuiLib::CControlUI* sender) = 0;
     virtual void SelectNeighbourDevice(bool next) = 0;
+    // The input hook for the active page: key capture for the key assignment panel, and macro
+    // recording into its macro editor (delay mode 1 to 3, hook mode 4, 8, 16 or 32).
+    virtual void SetKeyCapture(bool /*on*/) {}
+    virtual void StartMacroRecording(int /*delayMode*/, int /*hookMode*/) {}
+    virtual void StopMacroRecording() {}
 };

@@ -7,6 +7,7 @@
 #include "app/devicelist/DeviceList.h"
 #include "app/shell/AppMessages.h"
 #include "app/shell/MainWndChildren.h"
+#include "input/DeviceHook.h"
 #include "platform/DebugOutput.h"
 #include "platform/bus/MessageBus.h"
 
@@ -46,6 +47,7 @@ void CMainWnd::InitWindow() {
     }
     WatchMonitorDpi();
     WatchActivation();
+    InitInput();
 }
 
 void CMainWnd::OnWindowInit() {
@@ -92,11 +94,8 @@ void CMainWnd::Notify(TNotifyUI& msg) {
             return;
         }
     }
-    if (msg.sType == DUI_MSGTYPE_ITEMACTIVATE || msg.sType == DUI_MSGTYPE_SETFOCUS) {
-        // The macro action menu and key capture come with the macro editor and key assignment.
-        if (sender == "macro_action" || sender == "keyset_keyboard_text_edit")
-            DebugOutput("main window: " + msg.sType + " " + sender + " (not built yet)");
-    }
+    if (msg.sType == DUI_MSGTYPE_ITEMACTIVATE || msg.sType == DUI_MSGTYPE_SETFOCUS || msg.sType == DUI_MSGTYPE_MENU)
+        OnInputNotify(msg);
     const bool routed = !router_.Route(msg);
     if (msg.sType != DUI_MSGTYPE_TIMER) SyncSliderValueLabels(*this);
     if (routed) return;
@@ -115,7 +114,7 @@ void CMainWnd::OnWindowTimer(UINT id) {
         OnProfileSwitchTimer();
         SyncSliderValueLabels(*this);
         break;
-    case AppTimer::kGameLightingRestore: DebugOutput("main window: game lighting ends"); break;
+    case AppTimer::kGameLightingRestore: OnGameLightingRestore(); break;
     default: break;
     }
 }
@@ -148,11 +147,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         if (HWND settings = SettingsWindowHandle()) DuiLib::PostMessage(settings, msg, wParam, lParam);
         return 0;
     }
-    if (IsGameMessage(msg)) {
-        DebugOutput("main window: game message " + std::to_string(wParam) + " " + std::to_string(lParam));
-        SetWindowTimer(AppTimer::kGameLightingRestore, 5000);
-        return 0;
-    }
+    if (OnInputMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_TIMER: OnWindowTimer(static_cast<UINT>(wParam)); return 0;
     case WM_TRAYICON: OnTrayIcon(lParam); return 0;
@@ -177,10 +172,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     case AppMsg::kWindowActive: SetWindowActive(static_cast<int>(wParam)); return 0;
     case AppMsg::kPagePresence: OnPagePresence(static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
     case AppMsg::kDeviceSettingsReset: OnDeviceSettingsReset(); return 0;
-    case AppMsg::kInputHook:
-        // The input hook arrives with macro recording and key capture.
-        DebugOutput("main window: input hook " + std::to_string(wParam) + " (not built yet)");
-        return 0;
+    case AppMsg::kInputHook: OnInputHookSwitch(wParam); return 0;
     case AppMsg::kPowerStatusA:
     case AppMsg::kPowerStatusB: return 0;
     default: break;
@@ -190,6 +182,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
 }
 
 void CMainWnd::StopWorkers() {
+    StopInput();
     sleepWatch_.Stop();
     for (WorkerThread& worker : workers_)
         if (worker.Running()) worker.Stop(kWorkerStopTimeoutMs);

@@ -16,6 +16,7 @@
 
 class CMessageBus;
 class CDeviceList;
+class CDeviceHook;
 
 inline constexpr int kWorkerSlotCount = 20;
 inline constexpr int kScanThreadSlot = 0;
@@ -61,6 +62,9 @@ public:
     void StartProfileSwitchTimer() override;
     void OnDeviceEntrySelected(DuiLib::CControlUI* sender) override;
     void SelectNeighbourDevice(bool next) override;
+    void SetKeyCapture(bool on) override;
+    void StartMacroRecording(int delayMode, int hookMode) override;
+    void StopMacroRecording() override;
 
     CDeviceList* DeviceList() { return deviceList_.get(); }
     int LightControl() const { return lightControl_; }
@@ -98,6 +102,19 @@ private:
     void HideToTray();
     void StopWorkers();
     void TakeScreenshot();
+    // Input hook, key capture, macro recording and game lighting (MainWndInput.cpp).
+    void InitInput();
+    void StopInput();
+    void OnInputNotify(DuiLib::TNotifyUI& msg);
+    // Hook and game messages; false for any other message.
+    bool OnInputMessage(DuiLib::UINT msg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam);
+    void OnInputHookSwitch(DuiLib::WPARAM on);
+    bool OnInputMenuCommand(const std::string& item);
+    void OpenMacroActionMenu();
+    void TellCaptureFailed();
+    void StopInputOnPageChange();
+    void OnGameMessage(DuiLib::WPARAM wParam, DuiLib::LPARAM lParam);
+    void OnGameLightingRestore();
 
     DuiLib::CControlUI* closeButton_ = nullptr;
     DuiLib::CControlUI* maxButton_ = nullptr;
@@ -130,6 +147,13 @@ private:
     std::unique_ptr<CWindowBusLink> busLink_;
     std::string screenshotPath_;
     bool shownOnce_ = false;
+    struct InputState {
+        InputState();
+        ~InputState();
+        std::unique_ptr<CDeviceHook> hook;
+        CTorvanelUSBDevice* engine = nullptr;  // the page whose capture or recording runs
+        DuiLib::HWND actionMenu = 0;
+    } input_;
 };
 
 // The main window handle for worker threads (0 while there is none).

@@ -63,6 +63,7 @@ void CMainWnd::ChangeDeviceList(Change change) {
     std::vector<bool> before;
     for (const DevicePageRecord& page : pages) before.push_back(page.entry && page.entry->IsEntryShown());
     change(*deviceList_);
+    StopInputOnPageChange();
     for (size_t i = 0; i < pages.size() && i < before.size(); ++i) {
         const bool shown = pages[i].entry && pages[i].entry->IsEntryShown();
         if (shown != before[i])

@@ -53,6 +53,7 @@ void CMainWnd::OpenTrayMenu() {
 }
 
 void CMainWnd::OnMenuCommand(const std::string& item) {
+    if (OnInputMenuCommand(item)) return;
     if (item == "exit") {
         RequestExit();
     } else if (item == "about_menu") {

@@ -6,6 +6,7 @@
 #include "toolkit/PaintManager.h"
 #include "toolkit/ResourceManager.h"
 #include "engines/device/TorvanelUSBDevice.h"
+#include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "panels/profile/DeviceProfileUI.h"
 #include "panels/profile/ProfileDialogs.h"
 #include "panels/profile/SettingsTabs.h"
@@ -15,6 +16,8 @@ using namespace DuiLib;
 namespace {
 
 constexpr int kMacroWriteFailed = -1;
+constexpr uint8_t kMacroRepeatCode = 0x70;
+constexpr uint8_t kMacroCountCode = 0x71;
 
 enum class ProfileCommand { Add, Delete, Copy, Export, Import, Rename, Reset, Spread };
 
@@ -103,6 +106,25 @@ int Reset(CTorvanelUSBDevice& engine, CDeviceProfileUI& panel, ScreenSize screen
     return 1;
 }
 
+// The image did not reach the keyboard, so no key may name a macro there: the macro keys get their
+// default codes on the keyboard and on the page alike. The profile file keeps its assignments
+// until the user saves another change.
+void KeepKeysWithoutMacros(CTorvanelUSBDevice& engine) {
+    auto* keyboard = static_cast<CTorvanelKeyboardDevice*>(engine.GetInterface(CTorvanelKeyboardDevice::kClassName));
+    if (!keyboard) return;
+    std::vector<KeyListEntry> keys = keyboard->KeyList();
+    bool changed = false;
+    for (KeyListEntry& entry : keys) {
+        if (entry.assignment[0] != kMacroRepeatCode && entry.assignment[0] != kMacroCountCode) continue;
+        entry.assignment = entry.defaultAssignment;
+        changed = true;
+    }
+    if (!changed) return;
+    keyboard->SetKeyList(keys);
+    keyboard->WriteOwnKeyAssignments(0);
+    keyboard->RefreshKeyLabels();
+}
+
 }  // namespace
 
 std::string FormatCount(const std::string& text, int n) {
@@ -122,6 +144,7 @@ int UploadMacros(CTorvanelUSBDevice& engine, CDeviceProfileUI& panel) {
     // The key table names macros by their place in the image; it goes out only after the
     // image it refers to was accepted.
     if (result == 0) engine.WriteOwnKeyAssignments(0);
+    else KeepKeysWithoutMacros(engine);
     return result;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/DebugOutput.h"
 #include "store/JsonFile.h"
 #include "tests/e2e/journey/JourneyFixture.h"
+#include "tests/support/MacroFiles.h"
 
 using namespace DuiLib;
 using namespace journey;
@@ -53,20 +54,7 @@ protected:
     void AssignAMacro(uint16_t productId) {
         CTorvanelKeyboardDevice* engine = Engine(productId);
         const std::string folder = engine->UserDataFolder();
-        Json::Value macro;
-        for (const char* action : {"down", "up"}) {
-            Json::Value event;
-            event["Action"] = action;
-            event["Type"] = 10;
-            event["Button"] = 4;
-            event["Delay"] = "20";
-            macro["Events"].append(event);
-        }
-        ASSERT_TRUE(WriteJsonValue(folder + "journey_macro.mac", macro));
-        Json::Value library;
-        library["MacroInfo"][0]["MacroName"] = "Burst";
-        library["MacroInfo"][0]["Guid"] = "journey_macro";
-        ASSERT_TRUE(WriteJsonValue(folder + "macro.config", library));
+        testsupport::WriteMacroLibrary(folder, {{"Burst", "journey_macro", testsupport::KeyTaps(2, 4, "20")}});
         std::vector<KeyListEntry> keys = engine->KeyList();
         keys.at(5).assignment = {0x70, 0, 0};
         engine->SetKeyList(keys);

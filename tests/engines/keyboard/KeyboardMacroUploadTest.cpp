@@ -3,6 +3,7 @@
 
 #include "store/JsonFile.h"
 #include "tests/engines/keyboard/KeyboardEngineFixture.h"
+#include "tests/support/MacroFiles.h"
 
 using namespace kbtest;
 
@@ -16,23 +17,14 @@ class MacroUpload : public KeyboardEngineTest {
 protected:
     // A library of four macros; macro i has eventCounts[i] key events with delay 10 + event number.
     void WriteLibrary(const std::array<int, 4>& eventCounts) {
-        Json::Value library;
+        std::vector<testsupport::MacroSpec> macros;
         for (int i = 0; i < 4; ++i) {
-            library["MacroInfo"][i]["MacroName"] = "macro_" + std::to_string(i);
-            library["MacroInfo"][i]["Guid"] = "g" + std::to_string(i);
-            Json::Value file;
-            file["Events"] = Json::Value(Json::arrayValue);
-            for (int e = 0; e < eventCounts[i]; ++e) {
-                Json::Value event;
-                event["Action"] = e % 2 ? "up" : "down";
-                event["Type"] = 10;
-                event["Button"] = 4 + i;
-                event["Delay"] = std::to_string(10 + e);
-                file["Events"].append(event);
-            }
-            ASSERT_TRUE(WriteJsonValue(UserFolder() + "g" + std::to_string(i) + ".mac", file));
+            std::vector<MacroEvent> events;
+            for (int e = 0; e < eventCounts[i]; ++e)
+                events.push_back({e % 2 ? "up" : "down", kMacroTypeKey, 4 + i, std::to_string(10 + e)});
+            macros.push_back({"macro_" + std::to_string(i), "g" + std::to_string(i), events});
         }
-        ASSERT_TRUE(WriteJsonValue(UserFolder() + "macro.config", library));
+        testsupport::WriteMacroLibrary(UserFolder(), macros);
     }
     void Assign(int key, KeyAssignment code) {
         std::vector<KeyListEntry> keys = engine_->KeyList();

@@ -8,6 +8,7 @@
 #include "toolkit/Button.h"
 #include "panels/profile/SettingsTabs.h"
 #include "tests/panels/profile/ProfilePageFixture.h"
+#include "tests/support/MacroFiles.h"
 
 using namespace proftest;
 
@@ -23,23 +24,10 @@ class ProfileActions : public ProfilePageTest {
 protected:
     // A library of four macros; macro i has eventCounts[i] events.
     void WriteLibrary(const std::array<int, 4>& eventCounts) {
-        Json::Value library;
-        for (int i = 0; i < 4; ++i) {
-            library["MacroInfo"][i]["MacroName"] = "macro_" + std::to_string(i);
-            library["MacroInfo"][i]["Guid"] = "g" + std::to_string(i);
-            Json::Value file;
-            file["Events"] = Json::Value(Json::arrayValue);
-            for (int e = 0; e < eventCounts[i]; ++e) {
-                Json::Value event;
-                event["Action"] = e % 2 ? "up" : "down";
-                event["Type"] = 10;
-                event["Button"] = 4 + i;
-                event["Delay"] = "10";
-                file["Events"].append(event);
-            }
-            ASSERT_TRUE(WriteJsonValue(UserFolder() + "g" + std::to_string(i) + ".mac", file));
-        }
-        ASSERT_TRUE(WriteJsonValue(UserFolder() + "macro.config", library));
+        std::vector<testsupport::MacroSpec> macros;
+        for (int i = 0; i < 4; ++i)
+            macros.push_back({"macro_" + std::to_string(i), "g" + std::to_string(i), testsupport::KeyTaps(eventCounts[i], 4 + i)});
+        testsupport::WriteMacroLibrary(UserFolder(), macros);
     }
     // Gives keys of the current profile macro codes and saves the profile.
     void AssignMacros(std::initializer_list<std::pair<int, int>> keyToMacro) {
@@ -254,7 +242,7 @@ TEST_F(ProfileActions, SwitchingProfilesUploadsTheMacroImageBeforeTheKeyTable) {
     EXPECT_EQ(ReadJsonValue(UserFolder() + "ProfileList.ini")["profileselect"].asInt(), 1);
 }
 
-TEST_F(ProfileActions, AMacroImageBeyondTheMemoryIsReportedAndTheKeyTableKept) {
+TEST_F(ProfileActions, AMacroImageBeyondTheMemoryIsReportedAndNoKeyNamesAMacro) {
     ASSERT_EQ(engine_->DeviceInfo()[6], 4);  // 512 bytes of macro memory
     WriteLibrary({0, 23, 0, 100});           // 520 bytes for macros 3 and 1
     AssignMacros({{kKeyA, 3}, {kKeyS, 1}});
@@ -265,7 +253,22 @@ TEST_F(ProfileActions, AMacroImageBeyondTheMemoryIsReportedAndTheKeyTableKept) {
     EXPECT_EQ(dialogs_.asked[0].text, "The device did not accept the data (error 3).");
     const auto codes = ReceivedCodes();
     EXPECT_EQ(std::find(codes.begin(), codes.end(), kWriteMacroData), codes.end());
-    EXPECT_EQ(std::find(codes.begin(), codes.end(), kWriteKeyTable), codes.end());
+    // The keyboard and the page agree: the macro keys do what they do by default.
+    EXPECT_NE(std::find(codes.begin(), codes.end(), kWriteKeyTable), codes.end());
+    for (int key : {kKeyA, kKeyS}) {
+        const KeyListEntry& entry = engine_->KeyList()[key];
+        EXPECT_EQ(entry.assignment, entry.defaultAssignment) << key;
+        const int position = engine_->KeyToPosition().at(key);
+        const auto& table = keyboard_->Snapshot().memory.keyTable;
+        EXPECT_EQ((KeyAssignment{table[position * 3], table[position * 3 + 1], table[position * 3 + 2]}),
+                  entry.defaultAssignment)
+            << key;
+    }
+    // The profile file still holds the assignments, for a smaller macro later.
+    CKeyboardProfiledata stored;
+    stored.SetDeviceIndex(engine_->Profile().GetDeviceIndex());
+    stored.LoadSection(engine_->GetProfilePath());
+    EXPECT_EQ(stored.GetKeyList()[kKeyA].assignment, (KeyAssignment{0x70, 3, 0}));
 }
 
 TEST_F(ProfileActions, TheSettingsTabsSwitchTheEnginesPage) {
