@@ -21,4 +21,8 @@ public:
     // "selectchanged" of an entry's "device_select".
     virtual void OnDeviceEntrySelected(DuiLib::CControlUI* sender) = 0;
     virtual void SelectNeighbourDevice(bool next) = 0;
+    // "deng_same_mode": the active device's effect shared with every connected device.
+    virtual void ShareActiveLighting() = 0;
+    // "music_setting_btn": the music window (one at a time).
+    virtual void OpenMusicWindow() = 0;
 };

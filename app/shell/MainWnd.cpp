@@ -1,5 +1,8 @@
 #include "app/shell/MainWnd.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <atomic>
 
 #include "app/devicelist/DeviceList.h"
@@ -25,7 +28,7 @@ const char* ButtonName(int index) {
 
 HWND MainWindowHandle() { return g_mainWindow.load(); }
 
-CMainWnd::CMainWnd(CMessageBus* bus) : bus_(bus) {}
+CMainWnd::CMainWnd(CMessageBus* bus) : bus_(bus), music_(std::make_unique<CMusicLighting>(bus)) {}
 
 CMainWnd::~CMainWnd() { StopWorkers(); }
 
@@ -59,6 +62,7 @@ void CMainWnd::OnWindowInit() {
     scanParams_.window = GetHWND();
     scanParams_.models = &models_;
     workers_[kScanThreadSlot].Start(&scanParams_, RunDeviceScanThread, kWorkerStopTimeoutMs);
+    StartMusicLighting();
     sleepWatch_.Start(GetHWND());
     SetWindowTimer(AppTimer::kInterfaceScale, 100);
     firstSizePending_ = true;
@@ -104,6 +108,7 @@ void CMainWnd::OnWindowTimer(UINT id) {
     case AppTimer::kInterfaceScale:
         ApplyInterfaceScale();
         m_pm.Invalidate();
+        LinkCaptureProgram();
         break;
     case AppTimer::kTrayMenu: OpenTrayMenu(); break;
     case AppTimer::kProfileSwitch: OnProfileSwitchTimer(); break;
@@ -124,6 +129,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         if (delivery) OnBusDelivery(*delivery);
         return 0;
     }
+    if (HandleMusicMessage(msg, wParam)) return 0;
     if (msg == UWM_APP_INSTANCE && msg != 0) {
         BringToFront();
         return 0;
@@ -191,6 +197,7 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& bHandled) {
     DebugOutput("退出测试");
     ShowWindow(false);
     StopWorkers();
+    StopMusicLighting();
     // The engines' own threads end with their pages; the list goes before the controls do.
     deviceList_.reset();
     if (busLink_) busLink_->Detach();

@@ -8,6 +8,9 @@
 #include "app/routing/ControlBuilder.h"
 #include "app/routing/NotifyRouter.h"
 #include "app/routing/RouteHost.h"
+#include "app/music/CaptureWatchdog.h"
+#include "app/music/MusicLighting.h"
+#include "app/sharedlighting/SharedLighting.h"
 #include "app/shell/DeviceScanThread.h"
 #include "app/shell/SystemPower.h"
 #include "app/shell/WindowBusLink.h"
@@ -19,6 +22,8 @@ class CDeviceList;
 
 inline constexpr int kWorkerSlotCount = 20;
 inline constexpr int kScanThreadSlot = 0;
+inline constexpr int kCaptureWatchdogSlot = 1;
+inline constexpr int kSharedLightingSlot = 8;
 inline constexpr uint32_t kWorkerStopTimeoutMs = 1000;
 // Pop-up, clip siblings and children, caption, system menu, minimise box; without WS_VISIBLE,
 // since the window shows itself only after the first device scan (a visible start would flash).
@@ -61,6 +66,12 @@ public:
     void StartProfileSwitchTimer() override;
     void OnDeviceEntrySelected(DuiLib::CControlUI* sender) override;
     void SelectNeighbourDevice(bool next) override;
+    void ShareActiveLighting() override;
+    void OpenMusicWindow() override;
+
+    // Music lighting and shared lighting (MainWndMusic.cpp).
+    CMusicLighting& Music() { return *music_; }
+    CSharedLighting& SharedLighting() { return *sharedLighting_; }
 
     CDeviceList* DeviceList() { return deviceList_.get(); }
     int LightControl() const { return lightControl_; }
@@ -98,6 +109,12 @@ private:
     void HideToTray();
     void StopWorkers();
     void TakeScreenshot();
+    // Music lighting (MainWndMusic.cpp).
+    void StartMusicLighting();
+    void LinkCaptureProgram();
+    DuiLib::LRESULT OnCaptureCopyData(const BusCopyData& data);
+    bool HandleMusicMessage(DuiLib::UINT msg, DuiLib::WPARAM wParam);
+    void StopMusicLighting();
 
     DuiLib::CControlUI* closeButton_ = nullptr;
     DuiLib::CControlUI* maxButton_ = nullptr;
@@ -128,6 +145,9 @@ private:
     std::unique_ptr<CDeviceList> deviceList_;
     CMessageBus* bus_ = nullptr;
     std::unique_ptr<CWindowBusLink> busLink_;
+    std::unique_ptr<CMusicLighting> music_;
+    CaptureWatchdogParams watchdogParams_;
+    std::unique_ptr<CSharedLighting> sharedLighting_ = std::make_unique<CSharedLighting>();
     std::string screenshotPath_;
     bool shownOnce_ = false;
 };

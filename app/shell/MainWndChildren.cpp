@@ -4,6 +4,7 @@
 
 #include "app/dialogs/AboutWnd.h"
 #include "app/language/LanguageSwitcher.h"
+#include "app/music/MusicWnd.h"
 #include "app/shell/MainWnd.h"
 #include "app/skins/SkinFrame.h"
 #include "toolkit/WindowMessages.h"
@@ -38,6 +39,7 @@ void OpenSettingsWindow(CMainWnd&, bool) { DebugOutput("settings: the settings w
 
 void CloseChildWindows(CMainWnd&) {
     if (DuiLib::HWND about = AboutWindowHandle()) DuiLib::SendMessage(about, DuiLib::WM_CLOSE);
+    if (DuiLib::HWND music = MusicWindowHandle()) DuiLib::SendMessage(music, DuiLib::WM_CLOSE);
 }
 
 DuiLib::HWND SettingsWindowHandle() { return 0; }

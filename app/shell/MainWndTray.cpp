@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/shell/MainWnd.h"
+#include "app/shell/AppMessages.h"
 #include "app/shell/MainWndChildren.h"
 #include "app/shell/TrayMenuPlacement.h"
 #include "toolkit/QtConvert.h"

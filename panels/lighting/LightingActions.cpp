@@ -290,3 +290,8 @@ bool HandleLightingNotify(CTorvanelUSBDevice& engine, CLightControlUI& panel, co
     }
     return false;
 }
+
+CLightControlUI* FindLightingPanel(CTorvanelUSBDevice& engine) {
+    CControlUI* control = engine.FindSubControl("LightControlItem");
+    return control ? static_cast<CLightControlUI*>(control->GetInterface(CLightControlUI::kClassName)) : nullptr;
+}

@@ -15,6 +15,9 @@ class CLightControlUI;
 bool HandleLightingNotify(CTorvanelUSBDevice& engine, CLightControlUI& panel, const std::string& type,
                           const std::string& senderName, int screenWidth, int screenHeight);
 
+// The lighting panel inside an engine's page ("LightControlItem"), or null.
+CLightControlUI* FindLightingPanel(CTorvanelUSBDevice& engine);
+
 // A colour edit's text as the value it stands for: above 255 is 255, empty or not a number is 0.
 // shown gets the text the edit should show then (unchanged for a plain number in range).
 uint8_t ClampColourText(const std::string& text, std::string& shown);
