@@ -1,0 +1,105 @@
+#include "tests/e2e/music/MusicFixture.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/devicelist/DeviceList.h"
+#include "app/shell/AppMessages.h"
+#include "platform/Time.h"
+#include "tests/support/ChildProcess.h"
+#include "toolkit/UIlib.h"
+
+using namespace DuiLib;
+
+namespace music {
+
+void MusicTest::SetUp() {
+    JourneyTest::SetUp();
+    // A private runtime folder keeps the capture program's lock apart from any other run.
+    std::filesystem::create_directories(RuntimeDir());
+    setenv("XDG_RUNTIME_DIR", RuntimeDir().c_str(), 1);
+    const std::filesystem::path socket = dir_ / "bus";
+    busDaemon_ = testsupport::Spawn({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket.string()},
+                                    dir_ / "bus.log");
+    if (!journey::PumpUntil([&] { return std::filesystem::exists(socket); }, 5000))
+        GTEST_SKIP() << "no session bus: dbus-daemon could not be started";
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + socket.string()).c_str(), 1);
+    if (bus_.Start() != BusStatus::Ok) GTEST_SKIP() << "no session bus";
+}
+
+void MusicTest::TearDown() {
+    // Closing the window tells the capture program to end.
+    if (window_ && IsWindow(window_->GetHWND())) window_->Close(IDOK);
+    journey::Pump(300);
+    window_.reset();
+    bus_.Stop();
+    if (busDaemon_ > 0) {
+        kill(busDaemon_, SIGTERM);
+        waitpid(busDaemon_, nullptr, 0);
+    }
+    JourneyTest::TearDown();
+}
+
+CMainWnd& MusicTest::OpenWithCapture(const std::vector<std::string>& argv) {
+    window_ = std::make_unique<CMainWnd>(&bus_);
+    // The program's own output goes to a file of the test, for the failure messages.
+    std::vector<std::string> command = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>>" + (dir_ / "capture.log").string()};
+    command.insert(command.end(), argv.begin(), argv.end());
+    window_->Music().Link().SetCommand(command);
+    window_->Music().SetFilePaths((dir_ / "AudioFile.json").string(), std::string(ZORV_SOURCE_DIR) + "/resources/DefaultData/AudioFile.json");
+    window_->Create(0, kAppInstanceName, kMainWindowStyle, 0, 0, 0, 800, 572);
+    return *window_;
+}
+
+bool MusicTest::WaitLinked(int timeoutMs) {
+    return journey::PumpUntil([&] { return window_->Music().Link().CaptureWindow() != 0; }, timeoutMs);
+}
+
+FrameStats MusicTest::SampleFrames(const emu::EmulatedKeyboard& keyboard, int milliseconds) {
+    FrameStats stats;
+    const uint32_t end = GetTickCount() + uint32_t(milliseconds);
+    uint32_t lastCount = 0;
+    while (int32_t(end - GetTickCount()) > 0) {
+        journey::Pump(10);
+        const emu::KeyboardSnapshot snapshot = keyboard.Snapshot();
+        if (snapshot.frameCount == lastCount || snapshot.lastFrame.empty()) continue;
+        lastCount = snapshot.frameCount;
+        int peak = 0, litBytes = 0;
+        for (uint8_t byte : snapshot.lastFrame) {
+            peak = std::max(peak, int(byte));
+            litBytes += byte >= kLitByte ? 1 : 0;
+        }
+        stats.fewestLitBytes = std::min(stats.fewestLitBytes, litBytes);
+        stats.mostLitBytes = std::max(stats.mostLitBytes, litBytes);
+        ++stats.samples;
+        stats.dark += peak < kDarkByte ? 1 : 0;
+        stats.lit += peak >= kLitByte ? 1 : 0;
+    }
+    return stats;
+}
+
+void MusicTest::SetEffect(uint16_t productId, int effect) {
+    CComboUI* combo = PageControlAs<CComboUI>(productId, "light_combo_modeSelect", "Combo");
+    ASSERT_NE(combo, nullptr);
+    ASSERT_TRUE(combo->SelectItem(effect));
+    journey::Pump(30);
+    ASSERT_EQ(Engine(productId)->GetLightState()[0] & 0xFF, uint32_t(effect));
+}
+
+void MusicTest::SetAudioMode(uint16_t productId, int mode) {
+    // Bytes: mode, background R G B, foreground R G B, seven-colour, edit foreground.
+    const std::array<uint32_t, 3> words = {uint32_t(mode), 0xFFu, 1u};
+    Engine(productId)->SetAudioLight(words);
+}
+
+std::string MusicTest::CaptureLog() const {
+    std::ifstream in(dir_ / "capture.log");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace music

@@ -1,0 +1,47 @@
+#pragma once
+// The main window of this process on a private session bus, with the real capture program and
+// emulated keyboards: music lighting as a user meets it.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/bus/MessageBus.h"
+#include "tests/e2e/journey/JourneyFixture.h"
+
+namespace music {
+
+inline const std::string kBin = ZORV_BIN_DIR;
+inline const std::string kCaptureProgram = kBin + "/VavozAzazoz";
+
+struct FrameStats {
+    int samples = 0;
+    int dark = 0;  // every byte below kDarkByte
+    int lit = 0;   // some byte at kLitByte or more
+    // Bytes at kLitByte or more in the quietest and the brightest frame.
+    int fewestLitBytes = 1 << 30;
+    int mostLitBytes = 0;
+};
+inline constexpr int kDarkByte = 16;
+inline constexpr int kLitByte = 128;
+
+class MusicTest : public journey::JourneyTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The main window with the capture program started as given (program first).
+    CMainWnd& OpenWithCapture(const std::vector<std::string>& argv);
+    bool WaitLinked(int timeoutMs = 8000);
+    // The keyboard's streamed frames sampled every 10 ms for a while.
+    FrameStats SampleFrames(const emu::EmulatedKeyboard& keyboard, int milliseconds);
+    void SetEffect(uint16_t productId, int effect);
+    // Music record of effect 26: audio mode, black background, red foreground, no cycling.
+    void SetAudioMode(uint16_t productId, int mode);
+    std::string CaptureLog() const;
+    std::filesystem::path RuntimeDir() const { return dir_ / "run"; }
+
+    CMessageBus bus_;
+    pid_t busDaemon_ = -1;
+};
+
+}  // namespace music
