@@ -39,9 +39,18 @@ protected:
     void SetAudioMode(uint16_t productId, int mode);
     std::string CaptureLog() const;
     std::filesystem::path RuntimeDir() const { return dir_ / "run"; }
+    // A PulseAudio server of the test's own with two null outputs ("zorv_null", the default, and
+    // "zorv_other"); an empty reason when it runs, else why not.
+    std::string StartSoundServer();
+    // Runs a sound tool (pactl, paplay) against that server; its exit code.
+    int SoundTool(const std::vector<std::string>& argv, int timeoutMs = 10000);
+    pid_t PlayInBackground(const std::filesystem::path& wav, const std::string& sink);
 
     CMessageBus bus_;
     pid_t busDaemon_ = -1;
+    pid_t soundServer_ = -1;
+    std::vector<pid_t> players_;
+    std::string savedHome_;
 };
 
 }  // namespace music

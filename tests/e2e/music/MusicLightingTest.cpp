@@ -81,3 +81,38 @@ TEST_F(MusicTest, ClosingTheWindowEndsTheCaptureProgram) {
     window_->Close(DuiLib::IDOK);
     ASSERT_TRUE(PumpUntil([] { return !NamedMutex::IsHeld(capture::MutexName()); }, 5000)) << CaptureLog();
 }
+
+TEST_F(MusicTest, TheCaptureProgramFollowsWhatTheSoundServerPlaysAndItsDefaultOutput) {
+    if (const std::string reason = StartSoundServer(); !reason.empty()) GTEST_SKIP() << reason;
+    const auto wav = dir_ / "played.wav";
+    std::vector<testsupport::WavPart> parts;
+    for (int beat = 0; beat < 4; ++beat) parts.insert(parts.end(), kBeatLoop.begin(), kBeatLoop.end());
+    testsupport::WriteWav(wav, parts);
+    OpenWithCapture({kCaptureProgram});
+    emu::EmulatedKeyboard& keyboard = Plug(kT5K1, "kbd1");
+    ASSERT_TRUE(WaitConnected(kT5K1));
+    ASSERT_TRUE(WaitLinked()) << CaptureLog();
+    ASSERT_TRUE(PumpUntil([&] { return CaptureLog().find("capturing zorv_null.monitor") != std::string::npos; }))
+        << CaptureLog();
+    SetEffect(kT5K1, kEffectMusic);
+    SetAudioMode(kT5K1, 0);
+
+    // Nothing plays: dark.
+    const FrameStats quiet = SampleFrames(keyboard, 800);
+    EXPECT_GT(quiet.samples, 10);
+    EXPECT_EQ(quiet.lit, 0);
+
+    // The file played into the default output reaches the keyboard through its monitor.
+    PlayInBackground(wav, "zorv_null");
+    const FrameStats played = SampleFrames(keyboard, 3000);
+    EXPECT_GT(played.lit, 0) << CaptureLog();
+    EXPECT_GT(played.dark, 0);
+
+    // Another default output: the capture moves to its monitor.
+    ASSERT_EQ(SoundTool({"pactl", "set-default-sink", "zorv_other"}), 0);
+    ASSERT_TRUE(PumpUntil([&] { return CaptureLog().find("capturing zorv_other.monitor") != std::string::npos; }))
+        << CaptureLog();
+    PlayInBackground(wav, "zorv_other");
+    const FrameStats moved = SampleFrames(keyboard, 3000);
+    EXPECT_GT(moved.lit, 0) << CaptureLog();
+}
