@@ -76,6 +76,7 @@ bool CSharedLighting::ShareActiveLighting(CTorvanelUSBDevice* active, SharedScre
         for (Member& member : families_[family])
             if (Connected(*member.engine)) ShareWith(member, state, screen);
     }
+    wake_.Set();
     return true;
 }
 
@@ -110,8 +111,12 @@ void CSharedLighting::Run(const WorkerArgs& args) {
     uint32_t last = clock_();
     uint32_t wait = 0;
     // Sleeps until the next step is due (or a second while nothing shares) instead of counting
-    // millisecond wake-ups; the steps and their intervals stay as the counter defines them.
-    while (WorkerPause(args, wait)) {
+    // millisecond wake-ups; the steps and their intervals stay as the counter defines them. A
+    // share wakes it at once, so the shared colours start with the share.
+    Event* const events[] = {args.stopEvent, &wake_};
+    for (;;) {
+        const int woken = Event::WaitAny(events, 2, wait);
+        if (woken == 0 || woken == -2) break;
         passes_.fetch_add(1, std::memory_order_relaxed);
         if (!AnyActive()) {
             wait = kSharedIdleWaitMs;

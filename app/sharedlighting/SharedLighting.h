@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/sharedlighting/SharedLightSteps.h"
+#include "platform/Event.h"
 #include "platform/WorkerThread.h"
 
 class CTorvanelUSBDevice;
@@ -74,4 +75,5 @@ private:
     PanelLookup panelLookup_;
     TickSource clock_;
     std::atomic<uint64_t> passes_{0};
+    Event wake_{false, false};  // auto-reset: one share, one early pass
 };
