@@ -2,6 +2,7 @@
 
 #include "engines/device/TorvanelUSBDevice.h"
 #include "platform/DebugOutput.h"
+#include "platform/Time.h"
 #include "platform/bus/BusTypes.h"
 
 using namespace capture;
@@ -43,8 +44,17 @@ bool CMusicLighting::LinkCapture(uint64_t mainWindow) {
 
 CaptureDataOutcome CMusicLighting::OnCaptureData(const BusCopyData& data, std::span<CTorvanelUSBDevice* const> engines) {
     if (data.dataId != kSpectrumDataId && data.dataId != kPeakDataId) return CaptureDataOutcome::NotCaptureData;
-    // Only the program we linked feeds the keyboards; anyone can send a data copy on the bus.
-    if (!link_.IsCaptureWindow(data.senderHandle)) return CaptureDataOutcome::UnknownSender;
+    // Only the program we linked feeds the keyboards; anyone can send a data copy on the bus. A
+    // capture window given up after a time-out (it hung, then recovered) is looked up again, at
+    // most once a second.
+    if (!link_.IsCaptureWindow(data.senderHandle)) {
+        const uint32_t now = GetTickCount();
+        if (link_.CaptureWindow() != 0 || now - lastLookup_ < kCaptureLookupIntervalMs) return CaptureDataOutcome::UnknownSender;
+        lastLookup_ = now;
+        if (!link_.IsCaptureWindow(data.senderHandle) && link_.FindCaptureWindow() != data.senderHandle)
+            return CaptureDataOutcome::UnknownSender;
+        DebugOutput("music: the capture program answers again");
+    }
     if (nesting_ > 0) return CaptureDataOutcome::Busy;
     ++nesting_;
     CaptureDataOutcome outcome = CaptureDataOutcome::BadSize;

@@ -12,6 +12,8 @@
 #include "app/music/CaptureLink.h"
 
 class CMessageBus;
+
+inline constexpr uint32_t kCaptureLookupIntervalMs = 1000;
 class CTorvanelUSBDevice;
 struct BusCopyData;
 
@@ -53,4 +55,5 @@ private:
     CAudioBandReducer reducer_;
     PeakValues peaks_{};
     int nesting_ = 0;
+    uint32_t lastLookup_ = 0;
 };

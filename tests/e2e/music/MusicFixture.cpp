@@ -58,6 +58,7 @@ CMainWnd& MusicTest::OpenWithCapture(const std::vector<std::string>& argv) {
     // The program's own output goes to a file of the test, for the failure messages.
     std::vector<std::string> command = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>>" + (dir_ / "capture.log").string()};
     command.insert(command.end(), argv.begin(), argv.end());
+    if (!std::filesystem::exists(argv.at(0))) command = argv;  // a missing program stays missing
     window_->Music().Link().SetCommand(command);
     window_->Music().SetFilePaths((dir_ / "AudioFile.json").string(), std::string(ZORV_SOURCE_DIR) + "/resources/DefaultData/AudioFile.json");
     window_->Create(0, kAppInstanceName, kMainWindowStyle, 0, 0, 0, 800, 572);
@@ -137,6 +138,20 @@ pid_t MusicTest::PlayInBackground(const std::filesystem::path& wav, const std::s
     const pid_t player = testsupport::Spawn({"paplay", "--device=" + sink, wav.string()}, dir_ / "paplay.log");
     players_.push_back(player);
     return player;
+}
+
+pid_t MusicTest::CaptureProcess(const std::filesystem::path& wav) const {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+        if (cmdline.find("VavozAzazoz") != std::string::npos && cmdline.find(wav.string()) != std::string::npos &&
+            cmdline.find("/bin/sh") == std::string::npos)
+            return static_cast<pid_t>(std::stol(name));
+    }
+    return -1;
 }
 
 std::string MusicTest::CaptureLog() const {

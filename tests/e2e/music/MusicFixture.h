@@ -38,6 +38,9 @@ protected:
     // Music record of effect 26: audio mode, black background, red foreground, no cycling.
     void SetAudioMode(uint16_t productId, int mode);
     std::string CaptureLog() const;
+    // The capture program this test started: the process whose arguments hold the test's WAV
+    // path (the program runs detached, so its id is found this way); -1 when there is none.
+    pid_t CaptureProcess(const std::filesystem::path& wav) const;
     std::filesystem::path RuntimeDir() const { return dir_ / "run"; }
     // A PulseAudio server of the test's own with two null outputs ("zorv_null", the default, and
     // "zorv_other"); an empty reason when it runs, else why not.
