@@ -150,7 +150,14 @@ int ShowMusicWindow(HWND mainWindow, int dpi, AudioLightInfo& info) {
     // The window deletes itself after its last message: "okbtn" hands the record over first.
     AudioLightInfo edited = info;
     window->SetResultTarget(&edited);
+    const HWND handle = g_musicWindow;
     const UINT result = window->ShowModal();
+    // A loop ended from outside (the application quitting) leaves the window open: it must not
+    // write into the record of this call any more.
+    if (handle && g_musicWindow == handle && IsWindow(handle)) {
+        window->SetResultTarget(nullptr);
+        return 0;
+    }
     if (result != 1) return 0;
     info = edited;
     return 1;
