@@ -13,6 +13,7 @@ packages=(
   libsystemd-dev
   xvfb xauth xdotool dbus dbus-x11 imagemagick
   fonts-noto-core fonts-noto-cjk
+  pulseaudio pulseaudio-utils
 )
 
 missing=()
