@@ -56,9 +56,13 @@ bool CMainWnd::HandleMusicMessage(UINT msg, WPARAM wParam) {
     }
     if (msg != kCaptureProgramChange) return false;
     if (wParam) {
-        // A capture program started by someone else (or again) is linked like the first one.
-        DebugOutput("music: the capture program runs");
-        LinkCaptureProgram();
+        // A capture program started by someone else (or again) is linked like the first one; the
+        // one linked at start-up already is left alone.
+        const uint64_t known = music_->Link().CaptureWindow();
+        if (known == 0 || music_->Link().FindCaptureWindow() != known) {
+            DebugOutput("music: the capture program runs");
+            LinkCaptureProgram();
+        }
     } else {
         DebugOutput("music: the capture program has ended; music lighting stays dark until it runs again");
         music_->Link().FindCaptureWindow();

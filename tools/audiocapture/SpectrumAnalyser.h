@@ -16,11 +16,14 @@ struct kiss_fftr_state;
 struct CaptureFrame {
     std::array<uint32_t, capture::kSpectrumValues> spectrum{};
     std::array<uint32_t, capture::kPeakValues> peaks{};
+    bool operator==(const CaptureFrame&) const = default;
 };
 
 class CSpectrumAnalyser {
 public:
     static constexpr size_t kWindow = 1024;
+    // Half a window: 86 frames a second at 44.1 kHz keep the delay from a beat to its frame at
+    // 12 ms or less (a hop of 1024 saves a quarter of the program's CPU but adds 12 ms).
     static constexpr size_t kHop = 512;
 
     using FrameSink = std::function<void(const CaptureFrame&)>;
