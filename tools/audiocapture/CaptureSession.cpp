@@ -116,8 +116,6 @@ void CCaptureSession::Act(const Command& command) {
     case kResetAnalysis: {
         std::lock_guard<std::mutex> hold(analyserLock_);
         analyser_.Reset();
-        std::lock_guard<std::mutex> queue(lock_);
-        lastQueued_ = CaptureFrame{};
         break;
     }
     case kCloseInput: CloseInput(); break;
@@ -148,10 +146,6 @@ void CCaptureSession::OnFrame(const CaptureFrame& frame) {
     if (!sending_.load() || mainWindow_.load() == 0) return;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        // A frame like the last one changes nothing at the receiver (it works on differences):
-        // silence costs no messages.
-        if (frame == lastQueued_) return;
-        lastQueued_ = frame;
         pending_ = frame;
     }
     frameReady_.notify_one();

@@ -71,7 +71,6 @@ private:
     std::deque<Command> commands_;
     bool end_ = false;
     std::optional<CaptureFrame> pending_;  // the newest frame not yet sent; older ones are dropped
-    CaptureFrame lastQueued_;
     std::condition_variable frameReady_;
     bool senderStop_ = false;
     std::thread sender_;
