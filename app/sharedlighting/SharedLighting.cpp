@@ -19,18 +19,6 @@ constexpr SharedFamily kActiveSearchOrder[] = {SharedFamily::Mouse, SharedFamily
 constexpr SharedFamily kColourOrder[] = {SharedFamily::Mouse, SharedFamily::MousePad, SharedFamily::Headset,
                                          SharedFamily::Keyboard};
 
-StateBytes BytesOf(const std::array<uint32_t, 4>& words) {
-    StateBytes b{};
-    for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4)));
-    return b;
-}
-
-std::array<uint32_t, 4> WordsOf(const StateBytes& b) {
-    std::array<uint32_t, 4> w{};
-    for (size_t i = 0; i < b.size(); ++i) w[i / 4] |= uint32_t{b[i]} << (8 * (i % 4));
-    return w;
-}
-
 bool Connected(const CTorvanelUSBDevice& engine) {
     return const_cast<CTorvanelUSBDevice&>(engine).CommandChannel().IsConnected();
 }
@@ -52,7 +40,7 @@ bool CSharedLighting::IsSharing(CTorvanelUSBDevice& engine) { return engine.Comm
 
 bool CSharedLighting::ShareActiveLighting(CTorvanelUSBDevice* active, SharedScreen screen) {
     if (!active) return false;
-    StateBytes state = BytesOf(active->GetLightState());
+    StateBytes state = LightStateBytes(active->GetLightState());
     const int kind = active->ConnectionKind();
     if (kind == kKindKeyboard || kind == kKindMouse || kind == kKindMousePad || kind == kKindHeadset) {
         const auto mode = SharedModeOfEffect(state[kStateEffect], kind == kKindKeyboard);
@@ -84,7 +72,7 @@ void CSharedLighting::ShareWith(Member& member, StateBytes state, SharedScreen s
     CTorvanelUSBDevice& engine = *member.engine;
     engine.CommandChannel().SetStreamPaused(true);
     if (CLightControlUI* panel = panelLookup_ ? panelLookup_(engine) : nullptr) panel->ShowLightState(state);
-    engine.SetLightState(WordsOf(state));
+    engine.SetLightState(LightStateWords(state));
     engine.SaveProfile();
     engine.ApplyLighting();
     engine.WriteLightParams(0, 0, 1, screen.width, screen.height);

@@ -76,6 +76,24 @@ bool MusicTest::WaitLinked(int timeoutMs) {
     return journey::PumpUntil([&] { return window_->Music().Link().CaptureWindow() != 0; }, timeoutMs);
 }
 
+emu::EmulatedKeyboard* MusicTest::StartMusic(const std::filesystem::path& wav, bool loop, int audioMode) {
+    std::vector<std::string> argv = {kCaptureProgram, "--wav", wav.string()};
+    if (loop) argv.push_back("--loop");
+    OpenWithCapture(argv);
+    emu::EmulatedKeyboard& keyboard = Plug(0x5062, "kbd1");
+    if (!WaitConnected(0x5062)) {
+        ADD_FAILURE() << "the keyboard did not connect";
+        return nullptr;
+    }
+    if (!WaitLinked()) {
+        ADD_FAILURE() << "the capture program was not linked: " << CaptureLog();
+        return nullptr;
+    }
+    SetEffect(0x5062, 26);
+    SetAudioMode(0x5062, audioMode);
+    return &keyboard;
+}
+
 FrameStats MusicTest::SampleFrames(const emu::EmulatedKeyboard& keyboard, int milliseconds) {
     FrameStats stats;
     const uint32_t end = GetTickCount() + uint32_t(milliseconds);

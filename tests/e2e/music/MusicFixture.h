@@ -32,6 +32,9 @@ protected:
     // The main window with the capture program started as given (program first).
     CMainWnd& OpenWithCapture(const std::vector<std::string>& argv);
     bool WaitLinked(int timeoutMs = 8000);
+    // The window with the capture program playing the file, one keyboard connected and linked,
+    // in effect 26 with the audio mode given. Fails the test (and returns null) when it cannot.
+    emu::EmulatedKeyboard* StartMusic(const std::filesystem::path& wav, bool loop, int audioMode);
     // The keyboard's streamed frames sampled every 10 ms for a while.
     FrameStats SampleFrames(const emu::EmulatedKeyboard& keyboard, int milliseconds);
     void SetEffect(uint16_t productId, int effect);
