@@ -2,6 +2,7 @@
 // damaged bytes aside, and a save of the styles gives a file that reads back the same.
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 
 #include "app/music/AudioLightInfo.h"
 #include "fuzz/store/FuzzSupport.h"
@@ -15,6 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& colour : info.colours)
         for (uint8_t component : colour)
             if (component > kMaxStyleComponent) __builtin_trap();
+    // The copy kept aside is removed each time, so inputs do not pile up files.
+    std::filesystem::remove(user + ".damaged");
     if (!SaveAudioDevice(user, device)) return 0;
     if (!(ReadAudioLightInfo(LoadAudioDevice(user, missingDefault)) == info)) __builtin_trap();
     return 0;
