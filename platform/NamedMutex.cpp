@@ -47,3 +47,15 @@ void NamedMutex::Close() {
     ::close(fd_);
     fd_ = -1;
 }
+
+bool NamedMutex::IsHeld(const std::string& name) {
+    const int fd = ::open(LockPath(name).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_SH | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    const bool held = rc != 0 && errno == EWOULDBLOCK;
+    ::close(fd);  // also releases the probe's shared lock
+    return held;
+}

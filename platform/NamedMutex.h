@@ -17,6 +17,9 @@ public:
     CreateResult Create(const std::string& name);
     void Close();
     bool Owned() const { return fd_ >= 0; }
+    // Whether another holder has the lock now, without taking it (a shared probe that is released
+    // at once). False when nobody holds it or the lock file does not exist.
+    static bool IsHeld(const std::string& name);
     // Where the lock of a name lives (names with "/" are flattened so the file stays in the folder).
     static std::string LockPath(const std::string& name);
 

@@ -19,6 +19,7 @@ packages=(
   appstream
   udev umockdev
   libevdev-dev
+  pulseaudio pulseaudio-utils
 )
 
 missing=()

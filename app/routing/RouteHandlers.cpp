@@ -27,11 +27,6 @@ CTorvanelKeyboardDevice* ActiveKeyboard(RouteCall& call) {
                   : nullptr;
 }
 
-CLightControlUI* FindLightingPanel(CTorvanelUSBDevice& engine) {
-    CControlUI* control = engine.FindSubControl("LightControlItem");
-    return control ? static_cast<CLightControlUI*>(control->GetInterface(CLightControlUI::kClassName)) : nullptr;
-}
-
 bool OptionSelected(CControlUI* control) {
     auto* option = control ? static_cast<COptionUI*>(control->GetInterface("Option")) : nullptr;
     return option && option->IsSelected();
@@ -155,10 +150,6 @@ void SystemInputSettings(RouteCall& call) {
         if (QProcess::startDetached(tool.program, arguments)) return;
     }
     DebugOutput(std::string("routing: no desktop tool for the ") + (mouse ? "mouse" : "keyboard") + " settings");
-}
-
-void ShareLighting(RouteCall& call) {
-    if (call.host.ActiveDevice()) DebugOutput("routing: deng_same_mode -> shared lighting (not built yet)");
 }
 
 }  // namespace route

@@ -18,5 +18,6 @@ void DevicePrevious(RouteCall& call);
 void DeviceNext(RouteCall& call);
 void SystemInputSettings(RouteCall& call);
 void ShareLighting(RouteCall& call);
+void MusicWindow(RouteCall& call);
 
 }  // namespace route

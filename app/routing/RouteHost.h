@@ -26,4 +26,8 @@ public:
     virtual void SetKeyCapture(bool /*on*/) {}
     virtual void StartMacroRecording(int /*delayMode*/, int /*hookMode*/) {}
     virtual void StopMacroRecording() {}
+    // "deng_same_mode": the active device's effect shared with every connected device.
+    virtual void ShareActiveLighting() = 0;
+    // "music_setting_btn": the music window (one at a time).
+    virtual void OpenMusicWindow() = 0;
 };

@@ -64,7 +64,7 @@ constexpr RouteRow kClickRows[] = {
     {Exact, "hs_EQ_btn_delete", nullptr, "headset equaliser: delete"},
     {Exact, "device_select_prev", route::DevicePrevious, "device list: previous"},
     {Exact, "device_select_next", route::DeviceNext, "device list: next"},
-    {Exact, "music_setting_btn", nullptr, "music lighting window"},
+    {Exact, "music_setting_btn", route::MusicWindow, "music lighting window"},
 };
 
 constexpr RouteRow kComboRows[] = {

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+
 #include <atomic>
 
 #include "app/devicelist/DeviceList.h"
@@ -28,7 +29,7 @@ const char* ButtonName(int index) {
 
 HWND MainWindowHandle() { return g_mainWindow.load(); }
 
-CMainWnd::CMainWnd(CMessageBus* bus) : bus_(bus) {}
+CMainWnd::CMainWnd(CMessageBus* bus) : bus_(bus), music_(std::make_unique<CMusicLighting>(bus)) {}
 
 CMainWnd::~CMainWnd() { StopWorkers(); }
 
@@ -64,6 +65,7 @@ void CMainWnd::OnWindowInit() {
     scanParams_.window = GetHWND();
     scanParams_.models = &models_;
     workers_[kScanThreadSlot].Start(&scanParams_, RunDeviceScanThread, kWorkerStopTimeoutMs);
+    StartMusicLighting();
     sleepWatch_.Start(GetHWND());
     SetWindowTimer(AppTimer::kInterfaceScale, 100);
     firstSizePending_ = true;
@@ -108,6 +110,7 @@ void CMainWnd::OnWindowTimer(UINT id) {
     case AppTimer::kInterfaceScale:
         ApplyInterfaceScale();
         m_pm.Invalidate();
+        LinkCaptureProgram();
         break;
     case AppTimer::kTrayMenu: OpenTrayMenu(); break;
     case AppTimer::kProfileSwitch:
@@ -131,6 +134,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         if (delivery) OnBusDelivery(*delivery);
         return 0;
     }
+    if (HandleMusicMessage(msg, wParam)) return 0;
     if (msg == UWM_APP_INSTANCE && msg != 0) {
         BringToFront();
         return 0;
@@ -192,6 +196,7 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& bHandled) {
     DebugOutput("退出测试");
     ShowWindow(false);
     StopWorkers();
+    StopMusicLighting();
     // The engines' own threads end with their pages; the list goes before the controls do.
     deviceList_.reset();
     if (busLink_) busLink_->Detach();

@@ -8,6 +8,9 @@
 #include "app/routing/ControlBuilder.h"
 #include "app/routing/NotifyRouter.h"
 #include "app/routing/RouteHost.h"
+#include "app/music/CaptureWatchdog.h"
+#include "app/music/MusicLighting.h"
+#include "app/sharedlighting/SharedLighting.h"
 #include "app/shell/DeviceScanThread.h"
 #include "app/shell/SystemPower.h"
 #include "app/shell/WindowBusLink.h"
@@ -20,6 +23,8 @@ class CDeviceHook;
 
 inline constexpr int kWorkerSlotCount = 20;
 inline constexpr int kScanThreadSlot = 0;
+inline constexpr int kCaptureWatchdogSlot = 1;
+inline constexpr int kSharedLightingSlot = 8;
 inline constexpr uint32_t kWorkerStopTimeoutMs = 1000;
 // Pop-up, clip siblings and children, caption, system menu, minimise box; without WS_VISIBLE,
 // since the window shows itself only after the first device scan (a visible start would flash).
@@ -65,6 +70,12 @@ public:
     void SetKeyCapture(bool on) override;
     void StartMacroRecording(int delayMode, int hookMode) override;
     void StopMacroRecording() override;
+    void ShareActiveLighting() override;
+    void OpenMusicWindow() override;
+
+    // Music lighting and shared lighting (MainWndMusic.cpp).
+    CMusicLighting& Music() { return *music_; }
+    CSharedLighting& SharedLighting() { return *sharedLighting_; }
 
     CDeviceList* DeviceList() { return deviceList_.get(); }
     int LightControl() const { return lightControl_; }
@@ -115,6 +126,12 @@ private:
     void StopInputOnPageChange();
     void OnGameMessage(DuiLib::WPARAM wParam, DuiLib::LPARAM lParam);
     void OnGameLightingRestore();
+    // Music lighting (MainWndMusic.cpp).
+    void StartMusicLighting();
+    void LinkCaptureProgram();
+    DuiLib::LRESULT OnCaptureCopyData(const BusCopyData& data);
+    bool HandleMusicMessage(DuiLib::UINT msg, DuiLib::WPARAM wParam);
+    void StopMusicLighting();
 
     DuiLib::CControlUI* closeButton_ = nullptr;
     DuiLib::CControlUI* maxButton_ = nullptr;
@@ -145,6 +162,9 @@ private:
     std::unique_ptr<CDeviceList> deviceList_;
     CMessageBus* bus_ = nullptr;
     std::unique_ptr<CWindowBusLink> busLink_;
+    std::unique_ptr<CMusicLighting> music_;
+    CaptureWatchdogParams watchdogParams_;
+    std::unique_ptr<CSharedLighting> sharedLighting_ = std::make_unique<CSharedLighting>();
     std::string screenshotPath_;
     bool shownOnce_ = false;
     struct InputState {

@@ -21,9 +21,7 @@ void CMainWnd::OnBusDelivery(BusDelivery& delivery) {
     if (delivery.isCopyData && !systemAwake) {
         DebugOutput("main window: asleep, data copy ignored");
     } else if (delivery.isCopyData) {
-        // Music lighting (ids 1 and 2) is fed once the capture link exists; nothing else is taken.
-        DebugOutput("main window: data copy " + std::to_string(delivery.copyData.dataId) + " of " +
-                    std::to_string(delivery.copyData.bytes.size()) + " bytes");
+        result = OnCaptureCopyData(delivery.copyData);
     } else if (delivery.msg != 0) {
         bool handled = false;
         result = HandleCustomMessage(delivery.msg, delivery.wParam, delivery.lParam, handled);

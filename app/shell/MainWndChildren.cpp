@@ -8,6 +8,7 @@
 #include "app/devicelist/DeviceList.h"
 #include "app/dialogs/AboutWnd.h"
 #include "app/language/LanguageSwitcher.h"
+#include "app/music/MusicWnd.h"
 #include "app/shell/MainWnd.h"
 #include "app/skins/RootBackground.h"
 #include "app/skins/SkinFrame.h"
@@ -102,6 +103,7 @@ void OpenSettingsWindow(CMainWnd& window, bool centred) {
 void CloseChildWindows(CMainWnd&) {
     if (DuiLib::HWND about = AboutWindowHandle()) DuiLib::SendMessage(about, DuiLib::WM_CLOSE);
     if (DuiLib::HWND settings = SettingsWindow()) DuiLib::SendMessage(settings, DuiLib::WM_CLOSE);
+    if (DuiLib::HWND music = MusicWindowHandle()) DuiLib::SendMessage(music, DuiLib::WM_CLOSE);
 }
 
 DuiLib::HWND SettingsWindowHandle() { return SettingsWindow(); }

@@ -12,17 +12,13 @@
 #include "app/shell/MainWndChildren.h"
 #include "engines/device/TorvanelUSBDevice.h"
 #include "panels/lighting/LightControlUI.h"
+#include "panels/lighting/LightingActions.h"
 #include "panels/profile/ProfileActions.h"
 #include "platform/DebugOutput.h"
 
 using namespace DuiLib;
 
 namespace {
-
-CLightControlUI* LightingPanelOf(CTorvanelUSBDevice& engine) {
-    CControlUI* control = engine.FindSubControl("LightControlItem");
-    return control ? static_cast<CLightControlUI*>(control->GetInterface(CLightControlUI::kClassName)) : nullptr;
-}
 
 // Activation, hover and leave of the window reach the engines as the active flag.
 class ActivationFilter : public QObject {
@@ -49,7 +45,7 @@ void CMainWnd::CreateDevicePages() {
     deviceList_ = std::make_unique<CDeviceList>(m_pm, models_.rows, models_.lock);
     deviceList_->SetCloseChildWindows([this] { CloseChildWindows(*this); });
     deviceList_->SetSharedAvailableHook([](CTorvanelUSBDevice& engine, bool available) {
-        if (CLightControlUI* panel = LightingPanelOf(engine)) panel->SetSharedAvailable(available);
+        if (CLightControlUI* panel = FindLightingPanel(engine)) panel->SetSharedAvailable(available);
     });
     const int pages = deviceList_->CreatePages(this, std::string());
     deviceList_->SetLightControl(lightControl_);

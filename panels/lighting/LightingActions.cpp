@@ -21,18 +21,6 @@ constexpr int kMaxComponent = 255;
 // The keyboard by cable; sub-mode and custom sets are not written through the receiver.
 constexpr int kWiredKeyboardKind = 1;
 
-StateBytes BytesOf(const std::array<uint32_t, 4>& words) {
-    StateBytes b{};
-    for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4)));
-    return b;
-}
-
-std::array<uint32_t, 4> WordsOf(const StateBytes& b) {
-    std::array<uint32_t, 4> w{};
-    for (size_t i = 0; i < b.size(); ++i) w[i / 4] |= uint32_t{b[i]} << (8 * (i % 4));
-    return w;
-}
-
 struct Context {
     CTorvanelUSBDevice& engine;
     CLightControlUI& panel;
@@ -44,9 +32,9 @@ struct Context {
 // The engine apply sequence; clearShared ends a running shared lighting first.
 void ApplyLightChange(Context& c, bool clearShared, const std::function<void(StateBytes&)>& change) {
     if (clearShared) c.engine.CommandChannel().SetStreamPaused(false);
-    StateBytes bytes = BytesOf(c.engine.GetLightState());
+    StateBytes bytes = LightStateBytes(c.engine.GetLightState());
     change(bytes);
-    c.engine.SetLightState(WordsOf(bytes));
+    c.engine.SetLightState(LightStateWords(bytes));
     c.engine.SaveProfile();
     c.engine.ApplyLighting();
     c.engine.WriteLightParams(0, 0, 1, c.width, c.height);
@@ -113,7 +101,7 @@ void OnColourEdit(Context& c) {
     std::string shown;
     const uint8_t value = ClampColourText(c.panel.GetColourText(c.index), shown);
     c.panel.SetColourText(c.index, shown);
-    StateBytes current = BytesOf(c.engine.GetLightState());
+    StateBytes current = LightStateBytes(c.engine.GetLightState());
     current[kStateRed + c.index] = value;
     const DWORD argb = ArgbOf(current[kStateRed], current[kStateGreen], current[kStateBlue]);
     c.panel.SetPaletteColour(argb);
@@ -132,9 +120,9 @@ void OnCustomSet(Context& c) {
     const int set = c.panel.GetCustomSet();
     if (!keyboard || set < 0) return;
     keyboard->SetCustomGroup(set);
-    StateBytes bytes = BytesOf(keyboard->GetLightState());
+    StateBytes bytes = LightStateBytes(keyboard->GetLightState());
     bytes[kStateCustomGroup] = static_cast<uint8_t>(set);
-    keyboard->SetLightState(WordsOf(bytes));
+    keyboard->SetLightState(LightStateWords(bytes));
     keyboard->SaveProfile();
     keyboard->WriteLightParams(0, 0, 1, c.width, c.height);
     keyboard->ReloadCustomColours();
@@ -289,4 +277,21 @@ bool HandleLightingNotify(CTorvanelUSBDevice& engine, CLightControlUI& panel, co
         return true;
     }
     return false;
+}
+
+CLightControlUI* FindLightingPanel(CTorvanelUSBDevice& engine) {
+    CControlUI* control = engine.FindSubControl("LightControlItem");
+    return control ? static_cast<CLightControlUI*>(control->GetInterface(CLightControlUI::kClassName)) : nullptr;
+}
+
+std::array<uint8_t, 16> LightStateBytes(const std::array<uint32_t, 4>& words) {
+    std::array<uint8_t, 16> b{};
+    for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4)));
+    return b;
+}
+
+std::array<uint32_t, 4> LightStateWords(const std::array<uint8_t, 16>& b) {
+    std::array<uint32_t, 4> w{};
+    for (size_t i = 0; i < b.size(); ++i) w[i / 4] |= uint32_t{b[i]} << (8 * (i % 4));
+    return w;
 }

@@ -30,6 +30,8 @@ public:
     void StartProfileSwitchTimer() override { ++timers; }
     void OnDeviceEntrySelected(CControlUI*) override {}
     void SelectNeighbourDevice(bool) override {}
+    void ShareActiveLighting() override {}
+    void OpenMusicWindow() override {}
     int questions = 0;
     int timers = 0;
 };

@@ -1,0 +1,181 @@
+#include "tools/audiocapture/CaptureSession.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "app/music/CaptureProtocol.h"
+
+using namespace capture;
+
+namespace {
+void Log(const std::string& line) { std::fprintf(stderr, "VavozAzazoz: %s\n", line.c_str()); }
+}  // namespace
+
+CCaptureSession::CCaptureSession(CMessageBus& bus, std::unique_ptr<ISoundSource> source, CaptureOptions options)
+    : bus_(bus), source_(std::move(source)), options_(options),
+      analyser_([this](const CaptureFrame& frame) { OnFrame(frame); }) {}
+
+CCaptureSession::~CCaptureSession() {
+    if (handle_) bus_.UnregisterWindow(handle_);
+    CloseInput();
+    StopSender();
+}
+
+bool CCaptureSession::Attach() {
+    handle_ = NewWindowHandle();
+    const WindowRegistration registration = bus_.RegisterWindow(handle_, WindowTitle(), WindowClass(), this);
+    if (registration.status != BusStatus::Ok || !registration.titleOwned || !registration.classOwned) {
+        Log(std::string("cannot own the capture window names: ") + BusStatusText(registration.status));
+        if (registration.status == BusStatus::Ok) bus_.UnregisterWindow(handle_);
+        handle_ = 0;
+        return false;
+    }
+    sender_ = std::thread([this] { SendLoop(); });
+    return true;
+}
+
+void CCaptureSession::RequestEnd() {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        end_ = true;
+    }
+    wake_.notify_all();
+}
+
+bool CCaptureSession::QueueControl(const BusMessage& message) {
+    if (message.name != kControlMessage || message.wParam > kLastControlCode) return false;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        commands_.push_back({message.wParam, static_cast<uint64_t>(message.lParam)});
+    }
+    wake_.notify_all();
+    return true;
+}
+
+void CCaptureSession::OnBusMessage(const BusMessage& message) { QueueControl(message); }
+
+void CCaptureSession::OnBusSend(const BusMessage& message, BusReply reply) { reply.Answer(QueueControl(message) ? 1 : 0); }
+
+void CCaptureSession::OnBusCopyData(const BusCopyData& data, BusReply reply) {
+    if (data.dataId != kStyleDataId || data.bytes.size() < 12) {
+        reply.Answer(0);
+        return;
+    }
+    analyser_.SetStyleColour(GetWord(&data.bytes[0]), GetWord(&data.bytes[4]), GetWord(&data.bytes[8]));
+    reply.Answer(1);
+}
+
+int CCaptureSession::Run() {
+    using Clock = std::chrono::steady_clock;
+    const auto started = Clock::now();
+    std::unique_lock<std::mutex> hold(lock_);
+    while (!end_) {
+        wake_.wait_for(hold, std::chrono::milliseconds(options_.watchIntervalMs),
+                       [this] { return end_ || !commands_.empty(); });
+        while (!commands_.empty() && !end_) {
+            const Command command = commands_.front();
+            commands_.pop_front();
+            hold.unlock();
+            Act(command);
+            hold.lock();
+        }
+        if (end_) break;
+        hold.unlock();
+        if (source_ && source_->IsOpen()) source_->Maintain();
+        const bool linked = mainWindow_.load() != 0;
+        bool over = false;
+        if (linked && MainWindowGone()) {
+            Log("the main window is gone, ending");
+            over = true;
+        } else if (!linked && Clock::now() - started > std::chrono::milliseconds(options_.linkWaitMs)) {
+            Log("no main window linked, ending");
+            over = true;
+        }
+        hold.lock();
+        if (over) end_ = true;
+    }
+    hold.unlock();
+    CloseInput();
+    StopSender();
+    return 0;
+}
+
+bool CCaptureSession::MainWindowGone() { return !bus_.WindowExists(BusTarget::ByHandle(mainWindow_.load())); }
+
+void CCaptureSession::Act(const Command& command) {
+    switch (command.code) {
+    case kLink:
+        mainWindow_ = command.handle;
+        Log("linked to main window " + std::to_string(command.handle));
+        break;
+    case kStartSending:
+        OpenInput();
+        sending_ = true;
+        break;
+    case kStopSending: sending_ = false; break;
+    case kResetAnalysis: {
+        std::lock_guard<std::mutex> hold(analyserLock_);
+        analyser_.Reset();
+        break;
+    }
+    case kCloseInput: CloseInput(); break;
+    case kQuit: RequestEnd(); break;
+    default: break;
+    }
+}
+
+void CCaptureSession::OpenInput() {
+    if (!source_ || source_->IsOpen()) return;
+    std::string error;
+    if (source_->Open([this](std::span<const float> samples) { OnSamples(samples); }, error))
+        Log("input: " + source_->Describe());
+    else
+        Log("input cannot be opened: " + error);
+}
+
+void CCaptureSession::CloseInput() {
+    if (source_) source_->Close();
+}
+
+void CCaptureSession::OnSamples(std::span<const float> samples) {
+    std::lock_guard<std::mutex> hold(analyserLock_);
+    analyser_.Push(samples);
+}
+
+void CCaptureSession::OnFrame(const CaptureFrame& frame) {
+    if (!sending_.load() || mainWindow_.load() == 0) return;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        pending_ = frame;
+    }
+    frameReady_.notify_one();
+}
+
+void CCaptureSession::SendLoop() {
+    std::vector<uint8_t> spectrum(kSpectrumBytes), peaks(kPeakBytes);
+    std::unique_lock<std::mutex> hold(lock_);
+    for (;;) {
+        frameReady_.wait(hold, [this] { return senderStop_ || pending_.has_value(); });
+        if (senderStop_) return;
+        const CaptureFrame frame = *pending_;
+        pending_.reset();
+        hold.unlock();
+        for (size_t i = 0; i < kSpectrumValues; ++i) PutWord(&spectrum[i * 4], frame.spectrum[i]);
+        for (size_t i = 0; i < kPeakValues; ++i) PutWord(&peaks[i * 4], frame.peaks[i]);
+        const BusTarget target = BusTarget::ByHandle(mainWindow_.load());
+        const BusAnswer first = bus_.CopyDataTo(target, handle_, kSpectrumDataId, spectrum, options_.sendTimeoutMs);
+        // A main window that is gone is noticed by the watch of Run.
+        if (first.status != BusStatus::NoSuchWindow)
+            bus_.CopyDataTo(target, handle_, kPeakDataId, peaks, options_.sendTimeoutMs);
+        hold.lock();
+    }
+}
+
+void CCaptureSession::StopSender() {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        senderStop_ = true;
+    }
+    frameReady_.notify_all();
+    if (sender_.joinable()) sender_.join();
+}
