@@ -147,12 +147,41 @@ void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
     // rectangle under the cap's face, which is drawn once and kept, as the caps repaint with
     // every lighting frame and only the light changes then.
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    painter.drawPixmap(cap.topLeft(), LitShape(cap.size(), ratio, radius, light));
     const qreal ring = Scale(2);
     const QRectF face = cap.adjusted(ring, ring, -ring, -ring);
     if (FaceIsStale(face.size(), ratio)) RenderFace(face.size(), ratio, std::max<qreal>(0, radius - ring));
-    painter.drawPixmap(face.topLeft(), face_);
+    const IKeyPicture* picture = Picture();
+    const unsigned long backdrop = picture ? picture->BackdropColour() : 0;
+    if (backdrop >> 24 == 0xFF) {
+        // On a plain backdrop one fill and one blit draw the cap.
+        painter.fillRect(cap, light);
+        painter.drawPixmap(cap.topLeft(), Frame(cap.size(), ratio, radius, ring, backdrop));
+    } else {
+        painter.drawPixmap(cap.topLeft(), LitShape(cap.size(), ratio, radius, light));
+        painter.drawPixmap(face.topLeft(), face_);
+    }
     painter.restore();
+}
+
+const QPixmap& CDeviceKeyButtonUI::Frame(QSizeF size, qreal ratio, qreal radius, qreal ring, unsigned long backdrop) {
+    const QSize pixels = (size * ratio).toSize();
+    if (!frameStale_ && frameBackdrop_ == backdrop && frame_.size() == pixels && frame_.devicePixelRatio() == ratio)
+        return frame_;
+    frameStale_ = false;
+    frameBackdrop_ = backdrop;
+    frame_ = QPixmap(pixels);
+    frame_.setDevicePixelRatio(ratio);
+    frame_.fill(Qt::transparent);
+    QPainter painter(&frame_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area(QPointF(0, 0), size);
+    QPainterPath outside;
+    outside.addRect(area);
+    QPainterPath rounded;
+    rounded.addRoundedRect(area, radius, radius);
+    painter.fillPath(outside.subtracted(rounded), QColor::fromRgba(static_cast<QRgb>(backdrop)));
+    painter.drawPixmap(QPointF(ring, ring), face_);
+    return frame_;
 }
 
 bool CDeviceKeyButtonUI::FaceIsStale(QSizeF size, qreal ratio) const {
@@ -163,6 +192,7 @@ bool CDeviceKeyButtonUI::FaceIsStale(QSizeF size, qreal ratio) const {
 }
 
 void CDeviceKeyButtonUI::RenderFace(QSizeF size, qreal ratio, qreal radius) {
+    frameStale_ = true;
     faceSize_ = size;
     faceRatio_ = ratio;
     faceDirty_ = false;

@@ -56,6 +56,12 @@ private:
     bool FaceIsStale(QSizeF size, qreal ratio) const;
     void RenderFace(QSizeF size, qreal ratio, qreal radius);
     QPixmap face_;
+    // The whole cap but its light: the face, a clear ring, and the picture's backdrop outside the
+    // rounded corners, so that the light under it is a plain fill.
+    QPixmap frame_;
+    unsigned long frameBackdrop_ = 0;
+    bool frameStale_ = true;
+    const QPixmap& Frame(QSizeF size, qreal ratio, qreal radius, qreal ring, unsigned long backdrop);
     QSizeF faceSize_;
     qreal faceRatio_ = 0;
     std::string faceText_;

@@ -11,6 +11,8 @@ public:
     virtual ~IKeyPicture() = default;
     // A cap's look changed (light, label, state): its rectangle is drawn again on the next pass.
     virtual void CapChanged(DuiLib::CControlUI* cap) = 0;
+    // The colour around the caps (0xAARRGGBB; 0 when the picture has no plain one).
+    virtual unsigned long BackdropColour() const = 0;
 };
 
 // What a picture asks of each cap in it.

@@ -45,6 +45,7 @@ public:
     void SetPos(RECT rc, bool needInvalidate = true) override;
     // IKeyPicture.
     void CapChanged(CControlUI* cap) override;
+    unsigned long BackdropColour() const override { return GetBkColor(); }
     // The tooltip of the key under a point (window coordinates), empty when none.
     std::string ToolTipAt(POINT pt);
     bool Remove(CControlUI* control, bool doNotDestroy = false) override;
