@@ -133,7 +133,9 @@ TEST_F(CaptureProgramTest, LinkedItSendsFramesAndTheStyleColourAndObeysTheCodes)
     EXPECT_EQ(Control(capture, kLink, int64_t(main_)), 1);
     EXPECT_EQ(Control(capture, kResetAnalysis), 1);
     EXPECT_EQ(Control(capture, kStartSending), 1);
-    EXPECT_EQ(Control(capture, 9), 0) << "an unknown code is refused";
+    // The bus refuses a code out of range before the program sees it; either way it does nothing.
+    const std::optional<int64_t> unknown = Control(capture, 9);
+    EXPECT_TRUE(!unknown || *unknown == 0) << "an unknown code is refused";
     const auto style = StyleRecord(0, 1, 9);
     EXPECT_EQ(bus_.CopyDataTo(BusTarget::ByHandle(capture), main_, kStyleDataId, style, 2000).value, 1);
     ASSERT_TRUE(WaitFor([&] { return Spectra() > 20; }));
