@@ -3,15 +3,13 @@
 #include <array>
 #include <string>
 
+#include "toolkit/MessageBox.h"
 #include "toolkit/WindowBase.h"
 
 namespace DuiLib {
 class CButtonUI;
 }
 
-// Button sets of ShowMessageBox.
-inline constexpr int kMessageBoxNotice = 0;    // "confirm_btn" only
-inline constexpr int kMessageBoxQuestion = 1;  // "confirm_btn" and "cancel_btn"
 
 // The DPI values the message box accepts; any other gives 96.
 inline constexpr std::array<int, 7> kMessageBoxDpis{48, 72, 96, 120, 144, 168, 192};

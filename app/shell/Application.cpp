@@ -1,12 +1,11 @@
 #include "app/shell/Application.h"
 
-#include "app/routing/ControlBuilder.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "app/dialogs/MsgWnd.h"
 #include "app/routing/ControlBuilder.h"
 #include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
@@ -37,6 +36,7 @@ int RunApplication(int, char**) {
     PrivateFonts fonts(ProgramFolder());
     fonts.LoadAll();
 
+    SetMessageBoxFunction(&ShowMessageBox);
     RegisterAppInstanceMessage();
     DebugOutput("软件标示：" + std::to_string(UWM_APP_INSTANCE));
 

@@ -1,9 +1,6 @@
 #include "panels/macro/MacroDialogs.h"
 
-#include <QFileDialog>
-
-#include "toolkit/WindowBase.h"
-#include "toolkit/WindowMessages.h"
+#include "toolkit/FileDialog.h"
 
 namespace {
 
@@ -13,14 +10,7 @@ MacroFileChooser& Chooser() {
 }
 
 std::string ShowMacroFileDialog(DuiLib::HWND owner, bool save) {
-    DuiLib::CWindowWnd* window = DuiLib::FromHandle(owner);
-    QFileDialog dialog(window ? window->GetHostWidget() : nullptr);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter("Macro Files(*.mac)");
-    if (save) dialog.setDefaultSuffix("mac");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front().toStdString();
+    return ShowFileDialog(owner, save, "Macro Files(*.mac)", "mac");
 }
 
 }  // namespace

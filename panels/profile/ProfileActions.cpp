@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/dialogs/MsgWnd.h"
+#include "toolkit/MessageBox.h"
 #include "toolkit/PaintManager.h"
 #include "toolkit/ResourceManager.h"
 #include "engines/device/TorvanelUSBDevice.h"
