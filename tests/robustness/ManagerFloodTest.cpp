@@ -72,7 +72,9 @@ TEST(ManagerFlood, WindowKeepsAnsweringAndMemoryStaysBounded) {
     EXPECT_GT(during.answerMs.size(), static_cast<size_t>(seconds * 1000 / kProbePeriodMs / 4))
         << "the window answered too few calls during the flood";
     EXPECT_LT(during.Max(), kBlockedMs) << "the window was blocked during the flood";
-    EXPECT_LT(peakKb - start.residentKb, kMaxGrowthKb) << "memory grew with the flood";
+    if (kResidentSizeIsMeaningful) {
+        EXPECT_LT(peakKb - start.residentKb, kMaxGrowthKb) << "memory grew with the flood";
+    }
     // The flood was refused beyond the sender's share, and said so once.
     const std::string log = ReadFile(rig.ManagerLog());
     EXPECT_NE(log.find("more than 1000 messages a second from this sender"), std::string::npos);

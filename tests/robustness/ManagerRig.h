@@ -19,6 +19,20 @@ std::string MissingPrerequisite(bool needsDisplay, bool needsXdotool);
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
 std::string ReadFile(const std::filesystem::path& file);
 
+// Under AddressSanitizer freed memory waits in a quarantine and the manager's resident size grows
+// whatever it does, so memory growth is judged only in the other builds.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kResidentSizeIsMeaningful = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kResidentSizeIsMeaningful = false;
+#else
+inline constexpr bool kResidentSizeIsMeaningful = true;
+#endif
+#else
+inline constexpr bool kResidentSizeIsMeaningful = true;
+#endif
+
 // What /proc says about a process.
 struct ProcessFigures {
     long residentKb = -1;
