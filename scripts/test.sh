@@ -61,7 +61,7 @@ case "$mode" in
       corpus=fuzz/corpus/$name
       echo "== $name ($runs inputs)"
       # Bounded both by inputs and by time, whichever comes first.
-      args=(-runs="$runs" -max_total_time="${ZORV_FUZZ_SECONDS:-30}" -max_len=4096 -timeout=10)
+      args=(-runs="$runs" -max_total_time="${ZORV_FUZZ_SECONDS:-12}" -max_len=4096 -timeout=10)
       # The kept corpus is read, never written: new inputs go to a scratch folder.
       scratch=$(mktemp -d)
       dirs=("$scratch")
