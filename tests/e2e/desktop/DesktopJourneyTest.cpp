@@ -144,14 +144,7 @@ std::optional<Json::Value> ParseJson(const std::string& text) {
     return root;
 }
 
-bool OnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && access((fs::path(dir) / program).c_str(), X_OK) == 0) return true;
-    return false;
-}
-
+using testsupport::OnPath;
 using testsupport::Spawn;
 using testsupport::WaitExit;
 

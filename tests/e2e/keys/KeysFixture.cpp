@@ -35,18 +35,7 @@ const bool kHasDisplay = [] {
     return has;
 }();
 
-bool OnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string rest = path ? path : "";
-    for (size_t start = 0; start <= rest.size();) {
-        const size_t end = rest.find(':', start);
-        const std::string dir = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!dir.empty() && std::filesystem::exists(dir + "/" + program)) return true;
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return false;
-}
+using testsupport::OnPath;
 
 }  // namespace
 
