@@ -11,6 +11,7 @@
 #include "app/devicelist/DeviceOption.h"
 #include "app/routing/ControlBuilder.h"
 #include "app/shell/AppMessages.h"
+#include "app/shell/InterfaceScale.h"
 #include "toolkit/UIlib.h"
 #include "device/registry/ModelTables.h"
 #include "store/KeyboardProfiledata.h"
@@ -56,6 +57,13 @@ void JourneyTest::TearDown() {
 CMainWnd& JourneyTest::Open() {
     window_ = std::make_unique<CMainWnd>(nullptr);
     window_->Create(0, kAppInstanceName, kMainWindowStyle, 0, 0, 0, 800, 572);
+    // The start-up scale pass resizes and centres the window 100 ms after creation; tests that
+    // place other windows beside it must not race that move on a loaded machine.
+    const bool scaled = PumpUntil([&] {
+        const QWidget* host = window_->GetHostWidget();
+        return host->width() == kMainWindowWidth * window_->Dpi() / 96 && host->height() == kMainWindowHeight * window_->Dpi() / 96;
+    });
+    EXPECT_TRUE(scaled) << "the start-up scale pass did not run";
     return *window_;
 }
 
