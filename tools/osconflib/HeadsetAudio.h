@@ -1,0 +1,114 @@
+#pragma once
+// The headset's audio settings realised on the sound server: the microphone is the headset's
+// source, monitoring a loopback from it to the headset's sink, the equaliser a filter sink in front
+// of the headset's sink and the voice changer a filter on the microphone, published as a source of
+// its own. Everything this object loads on the server carries its process id, so that modules a
+// crashed process left behind are found and removed by the next one.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/audio/ConfLibAbi.h"
+#include "tools/osconflib/PropertyCodec.h"
+#include "tools/osconflib/PulseConnection.h"
+
+namespace osconflib {
+
+// The LADSPA plugins the filters use, and where the server is expected to find them.
+struct FilterPlugins {
+    bool equaliser = false;
+    bool pitch = false;
+    static FilterPlugins Installed();
+};
+
+class HeadsetAudio {
+public:
+    // The headset's USB ids as the sound server's device properties spell them.
+    static constexpr char kVendorId[] = "0c76";
+    static constexpr char kProductId[] = "1630";
+    static constexpr int kBands = 10;
+
+    HeadsetAudio() = default;
+    ~HeadsetAudio();
+    HeadsetAudio(const HeadsetAudio&) = delete;
+    HeadsetAudio& operator=(const HeadsetAudio&) = delete;
+
+    int32_t Init();
+    void UnInit();
+    int32_t CreateDeviceList();
+    int32_t Count(int32_t list, int32_t* count) const;
+    int32_t Describe(int32_t list, int32_t index, ConfLibDescriptor* descriptor) const;
+    int32_t Control(const ConfLibDescriptor& descriptor, Property property, void** value, void** channel,
+                    int32_t direction);
+
+private:
+    struct Endpoint {
+        bool present = false;
+        std::string name;  // sink or source name on the server
+        uint32_t kind = 0;
+        bool byUsbIds = false;
+        uint32_t channels = 0;
+        uint32_t rate = 0;
+    };
+
+    int32_t Read(Property property, const Endpoint& endpoint, const ChannelArgument& channel, std::string* text);
+    int32_t Write(Property property, const Endpoint& endpoint, const ChannelArgument& channel,
+                  const WrittenValue& value);
+
+    std::string FeatureText(const Endpoint& endpoint) const;
+    bool FindDevice(const std::string& name, bool source, DeviceInfo* info);
+
+    // Microphone.
+    int32_t ReadSourceVolume(const Endpoint& mic, const ChannelArgument& channel, bool decibels, std::string* text);
+    int32_t WriteSourceVolume(const Endpoint& mic, const ChannelArgument& channel, double linear);
+    // Monitoring.
+    bool MonitoringPossible() const;
+    bool FindLoopbackInput(StreamInfo* input);
+    int32_t StartMonitoring();
+    void StopMonitoring();
+    int32_t ApplyMonitoringLevel();
+    // Equaliser.
+    int32_t RebuildEqualiser();
+    void RemoveEqualiser();
+    std::string EqualiserControls() const;
+    // Voice changer.
+    int32_t RebuildVoiceChanger();
+    void RemoveVoiceChanger();
+
+    void RemoveEffects();
+    void RemoveOrphans();
+    std::string OwnerMark() const;
+    bool LoadOwned(const std::string& module, const std::string& argument, uint32_t* index);
+    void Unload(uint32_t* index);
+    // Streams of others that play to `from` go to `to`; the default follows when it was `from`.
+    void MovePlayback(const std::string& from, const std::string& to);
+    void MoveRecording(const std::string& from, const std::string& to);
+
+    PulseConnection server_;
+    bool connected_ = false;
+    uint32_t generation_ = 0;  // descriptors of an older device list are refused
+    Endpoint playback_;
+    Endpoint capture_;
+    FilterPlugins plugins_;
+
+    // Kept values: what was written, also where the server cannot realise it.
+    std::map<Property, int32_t> stored_;
+
+    bool monitorMuted_ = true;
+    double monitorLevel_ = 0.5;
+    uint32_t loopbackModule_ = PA_INVALID_INDEX;
+
+    bool eqEnabled_ = false;
+    std::array<int32_t, kBands> eqGains_{};
+    uint32_t eqModule_ = PA_INVALID_INDEX;
+    std::string eqSink_;
+    bool eqAlternate_ = false;  // a rebuilt equaliser takes the other name until the old one is gone
+
+    bool voiceEnabled_ = false;
+    int32_t voice_ = 0;  // 0..3
+    std::vector<uint32_t> voiceModules_;  // in load order
+};
+
+}  // namespace osconflib
