@@ -51,16 +51,18 @@ bool HasHeadsetIds(const std::map<std::string, std::string>& properties) {
 
 bool IsOwned(const DeviceInfo& device) { return device.properties.count(kOwnerKey) != 0; }
 
+// Looked up where a server started in this session looks: LADSPA_PATH when set, else the usual
+// folders. The server may still refuse a filter; a write then reports that.
 bool PluginInstalled(const std::string& file) {
     std::vector<std::string> folders;
     if (const char* path = std::getenv("LADSPA_PATH")) {
         std::stringstream list(path);
         for (std::string folder; std::getline(list, folder, ':');)
             if (!folder.empty()) folders.push_back(folder);
+    } else {
+        folders = {"/usr/lib/ladspa", "/usr/local/lib/ladspa", "/usr/lib/x86_64-linux-gnu/ladspa", "/usr/lib64/ladspa",
+                   "/usr/lib/aarch64-linux-gnu/ladspa"};
     }
-    for (const char* folder : {"/usr/lib/ladspa", "/usr/local/lib/ladspa", "/usr/lib/x86_64-linux-gnu/ladspa",
-                               "/usr/lib64/ladspa", "/usr/lib/aarch64-linux-gnu/ladspa"})
-        folders.push_back(folder);
     std::error_code error;
     for (const std::string& folder : folders)
         if (std::filesystem::exists(std::filesystem::path(folder) / (file + ".so"), error)) return true;

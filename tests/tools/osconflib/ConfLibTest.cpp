@@ -423,11 +423,18 @@ TEST_F(ConfLibTest, NothingIsLeftOnTheServer) {
     }
 }
 
-// Another server, where nothing carries the headset's ids: the default devices are the endpoints.
-TEST(ConfLibFallbackTest, DefaultDevicesServeWithoutTheHeadset) {
+// Another server, where nothing carries the headset's ids and no filter plugin can be found: the
+// default devices are the endpoints, and the equaliser and the voice changer say they are not there.
+TEST(ConfLibFallbackTest, DefaultDevicesServeWithoutTheHeadsetAndMissingFiltersAreReported) {
     ASSERT_EQ(Library().Load(), "");
     const fs::path folder = fs::path(std::getenv("ZORV_TEST_TMP") ? std::getenv("ZORV_TEST_TMP") : "/tmp/zorv-osconflib-tests") / "fallback";
     fs::remove_all(folder);
+    fs::create_directories(folder / "no-plugins");
+    // The server and the library both look for plugins here.
+    setenv("LADSPA_PATH", (folder / "no-plugins").c_str(), 1);
+    struct Restore {
+        ~Restore() { unsetenv("LADSPA_PATH"); }
+    } restore;
     testsupport::SoundServer server;
     const std::string reason = server.Start(folder, folder / "run",
                                             {"module-null-sink sink_name=zorv_one", "module-null-sink sink_name=zorv_two",
@@ -447,6 +454,18 @@ TEST(ConfLibFallbackTest, DefaultDevicesServeWithoutTheHeadset) {
     std::string text;
     ASSERT_EQ(Read(playback, "GetSupportFeature", &text), 0);
     EXPECT_EQ(text.substr(text.find(',') + 1, 2), "0,") << "field 1 says the device was not found by its ids";
+    EXPECT_EQ(std::stoul(text) & 0x20000, 0u) << text;
+    // Kept and reported as failed, on write and on read; nothing is loaded.
+    EXPECT_EQ(Write(playback, "Enable_EQ_GFX", 1), 4);
+    EXPECT_EQ(Write(playback, "EQ_Slider2", -5), 4);
+    EXPECT_EQ(Write(capture, "Enable_MAGICVOICE", 1), 4);
+    EXPECT_EQ(Read(playback, "Enable_EQ_GFX", &text), 4);
+    EXPECT_EQ(text, "1");
+    EXPECT_EQ(Read(playback, "EQ_Slider2", &text), 4);
+    EXPECT_EQ(text, "-5");
+    EXPECT_EQ(Read(capture, "Enable_MAGICVOICE", &text), 4);
+    EXPECT_EQ(text, "1");
+    EXPECT_EQ(server.Query({"pactl", "list", "short", "modules"}).find("ladspa"), std::string::npos);
     Library().uninit();
 }
 
