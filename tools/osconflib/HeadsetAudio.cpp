@@ -121,8 +121,22 @@ void HeadsetAudio::UnInit() {
     capture_ = {};
 }
 
+bool HeadsetAudio::Reconnected() {
+    if (server_.Ready()) return true;
+    // The server went away (a restart of the desktop's sound service): what was loaded went with it.
+    std::string error;
+    if (!server_.Connect(&error)) return false;
+    loopbackModule_ = PA_INVALID_INDEX;
+    eqModule_ = PA_INVALID_INDEX;
+    eqSink_.clear();
+    voiceModules_.clear();
+    RemoveOrphans();
+    return true;
+}
+
 int32_t HeadsetAudio::CreateDeviceList() {
     if (!connected_) return kNotConnected;
+    if (!Reconnected()) return kServerFailed;
     std::vector<DeviceInfo> sinks, sources;
     std::vector<CardInfo> cards;
     ServerInfo info;
@@ -198,6 +212,7 @@ int32_t HeadsetAudio::Control(const ConfLibDescriptor& descriptor, Property prop
     if (direction != conflib::kRead && direction != conflib::kWrite) return kBadArgument;
     if (!value || !*value) return kBadArgument;
     if (!connected_) return kNotConnected;
+    if (!Reconnected()) return kServerFailed;
     const uint32_t list = descriptor.word[0];
     if (list > 1 || descriptor.word[2] != generation_ || generation_ == 0) return kBadArgument;
     const Endpoint& endpoint = list == conflib::kPlaybackList ? playback_ : capture_;

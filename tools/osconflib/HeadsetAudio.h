@@ -57,6 +57,8 @@ private:
     int32_t Write(Property property, const Endpoint& endpoint, const ChannelArgument& channel,
                   const WrittenValue& value);
 
+    // Connects again when the server was restarted; false when there is none.
+    bool Reconnected();
     std::string FeatureText(const Endpoint& endpoint) const;
     bool FindDevice(const std::string& name, bool source, DeviceInfo* info);
 

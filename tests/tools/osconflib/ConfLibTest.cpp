@@ -469,6 +469,40 @@ TEST(ConfLibFallbackTest, DefaultDevicesServeWithoutTheHeadsetAndMissingFiltersA
     Library().uninit();
 }
 
+// The desktop's sound service restarted under a running program: the next call connects again.
+TEST(ConfLibRestartTest, CallsAfterAServerRestartReachTheNewServer) {
+    ASSERT_EQ(Library().Load(), "");
+    const fs::path folder = fs::path(std::getenv("ZORV_TEST_TMP") ? std::getenv("ZORV_TEST_TMP") : "/tmp/zorv-osconflib-tests") / "restart";
+    fs::remove_all(folder);
+    const std::vector<std::string> modules = {"module-null-sink sink_name=zorv_out",
+                                              "module-remap-source master=zorv_out.monitor source_name=zorv_mic"};
+    testsupport::SoundServer server;
+    std::string reason = server.Start(folder, folder / "run", modules, "zorv_out");
+    if (!reason.empty()) GTEST_SKIP() << reason;
+    ASSERT_EQ(server.Tool({"pactl", "set-default-source", "zorv_mic"}), 0);
+    ASSERT_EQ(Library().init(), 0);
+    ASSERT_EQ(Library().createList(), 0);
+    ConfLibDescriptor capture{};
+    ASSERT_EQ(Library().byId(conflib::kCaptureList, 0, &capture), 0);
+    ASSERT_EQ(Write(capture, "AAMuteControl", 0), 0);
+
+    server.Stop();
+    EXPECT_NE(Write(capture, "VolumeScalarControl", 0.3f, -1), 0) << "no server, no success";
+    reason = server.Start(folder, folder / "run", modules, "zorv_out");
+    ASSERT_TRUE(reason.empty()) << reason;
+    ASSERT_EQ(server.Tool({"pactl", "set-default-source", "zorv_mic"}), 0);
+    EXPECT_EQ(Write(capture, "VolumeScalarControl", 0.3f, -1), 0);
+    EXPECT_EQ(Percents(server.Query({"pactl", "get-source-volume", "zorv_mic"})), (std::vector<int>{30, 30}));
+    // The loopback went with the old server; monitoring starts again on the new one.
+    std::string text;
+    ASSERT_EQ(Read(capture, "AAMuteControl", &text), 0);
+    EXPECT_EQ(text, "1");
+    EXPECT_EQ(Write(capture, "AAMuteControl", 0), 0);
+    EXPECT_NE(server.Query({"pactl", "list", "short", "modules"}).find("module-loopback"), std::string::npos);
+    Library().uninit();
+    EXPECT_EQ(server.Query({"pactl", "list", "short", "modules"}).find("module-loopback"), std::string::npos);
+}
+
 // No sound server: initialisation fails, the lists are empty and every call fails cleanly.
 TEST(ConfLibNoServerTest, EverythingFailsCleanly) {
     ASSERT_EQ(Library().Load(), "");
