@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/audio/ConfLibAbi.h"
@@ -329,6 +331,28 @@ TEST_F(ConfLibTest, VoiceChangerIsAPitchFilterOnTheMicrophoneThatApplicationsRec
     EXPECT_EQ(Pactl({"get-default-source"}), "zorv_headset_mic\n");
     EXPECT_EQ(Modules().find("zorv.conflib.owner"), std::string::npos) << Modules();
     server_.Tool({"pactl", "set-default-source", "zorv_webcam_mic"});
+}
+
+// The engine calls from its UI thread, but nothing stops a second thread: calls take turns.
+TEST_F(ConfLibTest, CallsFromSeveralThreadsTakeTurns) {
+    std::atomic<int> failures{0};
+    auto levels = [&](float base) {
+        for (int i = 0; i < 15; ++i)
+            if (Write(capture_, "VolumeScalarControl", base + 0.01f * static_cast<float>(i), -1) != 0) ++failures;
+    };
+    auto reads = [&] {
+        std::string text;
+        for (int i = 0; i < 15; ++i)
+            if (Read(playback_, "GetSupportFeature", &text) != 0 || Read(capture_, "MuteControl", &text) != 0) ++failures;
+    };
+    std::thread first(levels, 0.2f), second(levels, 0.6f), third(reads);
+    first.join();
+    second.join();
+    third.join();
+    EXPECT_EQ(failures.load(), 0);
+    const std::vector<int> percents = Percents(Pactl({"get-source-volume", "zorv_headset_mic"}));
+    ASSERT_EQ(percents.size(), 2u);
+    EXPECT_TRUE(percents[0] == 34 || percents[0] == 74) << percents[0] << ": the last write of one of the threads";
 }
 
 // Properties nothing on the server realises: kept, and every answer is a failure with the value.
