@@ -22,8 +22,13 @@ constexpr char kEqualiserPlugin[] = "mbeq_1197";
 constexpr char kEqualiserLabel[] = "mbeq";
 constexpr char kPitchPlugin[] = "pitch_scale_1193";
 constexpr char kPitchLabel[] = "pitchScale";
+constexpr char kEchoPlugin[] = "tape_delay_1211";
+constexpr char kEchoLabel[] = "tapeDelay";
+// Tape speed 1 inch/s, the dry voice at full level, then repeats after 0.25 to 1 s, each 6 dB lower.
+constexpr char kEchoControls[] = "1,0,0.25,-6,0.5,-12,0.75,-18,1,-24";
 constexpr char kVoiceBus[] = "zorv_voice_bus";
 constexpr char kVoiceFilter[] = "zorv_voice_filter";
+constexpr char kEchoFilter[] = "zorv_echo_filter";
 constexpr char kVoiceSource[] = "zorv_headset_voice";
 constexpr int32_t kMinGain = -30;
 constexpr int32_t kMaxGain = 30;
@@ -97,6 +102,7 @@ FilterPlugins FilterPlugins::Installed() {
     FilterPlugins plugins;
     plugins.equaliser = PluginInstalled(kEqualiserPlugin);
     plugins.pitch = PluginInstalled(kPitchPlugin);
+    plugins.echo = PluginInstalled(kEchoPlugin);
     return plugins;
 }
 
@@ -248,6 +254,7 @@ std::string HeadsetAudio::FeatureText(const Endpoint& endpoint) const {
     if (capture_.present) features |= 0x1;             // microphone level and mute
     if (MonitoringPossible()) features |= 0x2;         // microphone monitoring
     if (playback_.present && plugins_.equaliser) features |= 0x4;  // equaliser
+    if (capture_.present && plugins_.echo) features |= 0x8;        // microphone echo
     if (capture_.present && plugins_.pitch) features |= 0x20000;   // voice changer
     std::ostringstream text;
     text << features << ',' << (endpoint.byUsbIds ? 1 : 0) << ',' << endpoint.channels << ',' << endpoint.rate << ','
@@ -300,6 +307,10 @@ int32_t HeadsetAudio::Read(Property property, const Endpoint& endpoint, const Ch
         if (!plugins_.pitch) return stored();
         *text = IntegerText(voice_);
         return kOk;
+    case Property::EnableMicEcho:
+        if (!plugins_.echo) return stored();
+        *text = IntegerText(echoEnabled_ && !voiceModules_.empty() ? 1 : 0);
+        return kOk;
     case Property::EnableEqualiser:
         if (!plugins_.equaliser) return stored();
         *text = IntegerText(eqModule_ != PA_INVALID_INDEX ? 1 : 0);
@@ -309,7 +320,7 @@ int32_t HeadsetAudio::Read(Property property, const Endpoint& endpoint, const Ch
             *text = IntegerText(eqGains_[EqBand(property)]);
             return plugins_.equaliser ? kOk : kNotRealised;
         }
-        // Echo, noise reduction, room effect and surround: nothing on the server realises them.
+        // Noise reduction, room effect and surround: nothing on the server realises them.
         return stored();
     }
 }
@@ -351,14 +362,16 @@ int32_t HeadsetAudio::Write(Property property, const Endpoint& endpoint, const C
         return ApplyMonitoringLevel();
     }
     case Property::EnableMagicVoice:
-        voiceEnabled_ = integer != 0;
+    case Property::EnableMicEcho: {
+        bool& enabled = property == Property::EnableMicEcho ? echoEnabled_ : voiceEnabled_;
+        const bool changed = enabled != (integer != 0);
+        enabled = integer != 0;
         stored_[property] = integer;
-        if (!plugins_.pitch) return kNotRealised;
-        if (!voiceEnabled_) {
-            RemoveVoiceChanger();
-            return kOk;
-        }
-        return RebuildVoiceChanger();
+        if (!(property == Property::EnableMicEcho ? plugins_.echo : plugins_.pitch)) return kNotRealised;
+        // The engine switches echo off with every change of the voice changer: no rebuild for that.
+        const bool wanted = (voiceEnabled_ && plugins_.pitch) || (echoEnabled_ && plugins_.echo);
+        return changed || wanted == voiceModules_.empty() ? RebuildVoiceChanger() : kOk;
+    }
     case Property::MagicVoiceSelection:
         if (integer < 0 || integer >= static_cast<int32_t>(kVoicePitch.size())) return kBadArgument;
         voice_ = integer;
@@ -509,23 +522,41 @@ void HeadsetAudio::RemoveEqualiser() {
 
 int32_t HeadsetAudio::RebuildVoiceChanger() {
     RemoveVoiceChanger();
+    struct Stage {
+        const char* sink;
+        const char* description;
+        const char* plugin;
+        const char* label;
+        std::string controls;
+    };
+    std::vector<Stage> stages;
+    if (voiceEnabled_ && plugins_.pitch) {
+        char pitch[32];
+        std::snprintf(pitch, sizeof pitch, "%.2f", kVoicePitch[voice_]);
+        stages.push_back({kVoiceFilter, "Voice changer", kPitchPlugin, kPitchLabel, pitch});
+    }
+    if (echoEnabled_ && plugins_.echo) stages.push_back({kEchoFilter, "Microphone echo", kEchoPlugin, kEchoLabel, kEchoControls});
+    if (stages.empty()) return kOk;
+
     const std::string owner = OwnerMark();
     const std::string format = " rate=" + std::to_string(capture_.rate ? capture_.rate : 48000) +
                                " channels=" + std::to_string(capture_.channels ? capture_.channels : 1);
-    char pitch[32];
-    std::snprintf(pitch, sizeof pitch, "%.2f", kVoicePitch[voice_]);
-    // Microphone -> loopback -> pitch filter -> a bus -> a source of its own that applications record.
-    const std::pair<std::string, std::string> modules[] = {
-        {"module-null-sink", std::string("sink_name=") + kVoiceBus + " sink_properties=" + Properties("Voice changer bus", owner) + format},
-        {"module-ladspa-sink", std::string("sink_name=") + kVoiceFilter + " sink_properties=" + Properties("Voice changer", owner) +
-                                   " master=" + kVoiceBus + " plugin=" + kPitchPlugin + " label=" + kPitchLabel + " control=" + pitch},
-        {"module-remap-source", std::string("source_name=") + kVoiceSource + " master=" + kVoiceBus + ".monitor source_properties=" +
-                                    Properties("Headset microphone (voice changer)", owner)},
-        {"module-loopback", "source=" + capture_.name + " sink=" + kVoiceFilter +
-                                " latency_msec=20 source_dont_move=true sink_dont_move=true sink_input_properties=" +
-                                Properties("Voice changer input", owner) + " source_output_properties=" +
-                                Properties("Voice changer input", owner)},
-    };
+    // Microphone -> loopback -> filters -> a bus -> a source of its own that applications record.
+    std::vector<std::pair<std::string, std::string>> modules = {
+        {"module-null-sink", std::string("sink_name=") + kVoiceBus + " sink_properties=" + Properties("Voice changer bus", owner) + format}};
+    for (size_t i = stages.size(); i-- > 0;) {
+        const std::string master = i + 1 < stages.size() ? stages[i + 1].sink : kVoiceBus;
+        modules.push_back({"module-ladspa-sink", std::string("sink_name=") + stages[i].sink + " sink_properties=" +
+                                                     Properties(stages[i].description, owner) + " master=" + master +
+                                                     " plugin=" + stages[i].plugin + " label=" + stages[i].label +
+                                                     " control=" + stages[i].controls});
+    }
+    modules.push_back({"module-remap-source", std::string("source_name=") + kVoiceSource + " master=" + kVoiceBus +
+                                                  ".monitor source_properties=" + Properties("Headset microphone (voice changer)", owner)});
+    modules.push_back({"module-loopback", "source=" + capture_.name + " sink=" + stages.front().sink +
+                                              " latency_msec=20 source_dont_move=true sink_dont_move=true sink_input_properties=" +
+                                              Properties("Voice changer input", owner) + " source_output_properties=" +
+                                              Properties("Voice changer input", owner)});
     for (const auto& [module, argument] : modules) {
         uint32_t index = PA_INVALID_INDEX;
         if (!LoadOwned(module, argument, &index)) {

@@ -20,6 +20,7 @@ namespace osconflib {
 struct FilterPlugins {
     bool equaliser = false;
     bool pitch = false;
+    bool echo = false;
     static FilterPlugins Installed();
 };
 
@@ -76,6 +77,7 @@ private:
     void RemoveEqualiser();
     std::string EqualiserControls() const;
     // Voice changer.
+    // The microphone's filters (voice changer, echo) as they are switched; none: removed.
     int32_t RebuildVoiceChanger();
     void RemoveVoiceChanger();
 
@@ -110,6 +112,7 @@ private:
 
     bool voiceEnabled_ = false;
     int32_t voice_ = 0;  // 0..3
+    bool echoEnabled_ = false;
     std::vector<uint32_t> voiceModules_;  // in load order
 };
 

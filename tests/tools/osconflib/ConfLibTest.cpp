@@ -308,8 +308,8 @@ TEST_F(ConfLibTest, VoiceChangerIsAPitchFilterOnTheMicrophoneThatApplicationsRec
         GTEST_SKIP() << "no LADSPA pitch shifter (swh-plugins) here: the voice changer is reported as not available";
     }
     ASSERT_EQ(server_.Tool({"pactl", "set-default-source", "zorv_headset_mic"}), 0);
-    ASSERT_EQ(Write(capture_, "Enable_MICECHO", 0), 4);  // no echo filter: kept, reported
     ASSERT_EQ(Write(capture_, "Enable_MAGICVOICE", 1), 0);
+    ASSERT_EQ(Write(capture_, "Enable_MICECHO", 0), 0);  // as the engine follows every switch-on
     EXPECT_EQ(Pactl({"get-default-source"}), "zorv_headset_voice\n");
     const char* pitches[] = {"control=1.50", "control=0.75", "control=1.90", "control=0.55"};
     for (int voice = 1; voice <= 4; ++voice) {
@@ -326,6 +326,26 @@ TEST_F(ConfLibTest, VoiceChangerIsAPitchFilterOnTheMicrophoneThatApplicationsRec
         EXPECT_EQ(text, "1");
     }
     EXPECT_NE(Write(capture_, "MagicVoice_Selection", 4), 0);
+
+    // The echo follows the changed voice; alone, it is the only filter.
+    if (fs::exists("/usr/lib/ladspa/tape_delay_1211.so")) {
+        ASSERT_EQ(Write(capture_, "Enable_MICECHO", 1), 0);
+        std::string modules = Modules();
+        EXPECT_NE(modules.find("sink_name=zorv_voice_filter"), std::string::npos);
+        EXPECT_NE(modules.find("master=zorv_echo_filter plugin=pitch_scale_1193"), std::string::npos) << modules;
+        EXPECT_NE(modules.find("master=zorv_voice_bus plugin=tape_delay_1211 label=tapeDelay"), std::string::npos) << modules;
+        ASSERT_EQ(Write(capture_, "Enable_MAGICVOICE", 0), 0);
+        modules = Modules();
+        EXPECT_EQ(modules.find("pitch_scale_1193"), std::string::npos) << modules;
+        EXPECT_NE(modules.find("module-loopback\tsource=zorv_headset_mic sink=zorv_echo_filter"), std::string::npos) << modules;
+        EXPECT_EQ(Pactl({"get-default-source"}), "zorv_headset_voice\n");
+        std::string text;
+        ASSERT_EQ(Read(capture_, "Enable_MICECHO", &text), 0);
+        EXPECT_EQ(text, "1");
+        ASSERT_EQ(Write(capture_, "Enable_MICECHO", 0), 0);
+    } else {
+        ADD_FAILURE() << "swh-plugins' tape delay is missing beside its pitch shifter";
+    }
 
     ASSERT_EQ(Write(capture_, "Enable_MAGICVOICE", 0), 0);
     EXPECT_EQ(Pactl({"get-default-source"}), "zorv_headset_mic\n");
@@ -361,8 +381,7 @@ TEST_F(ConfLibTest, UnrealisedPropertiesAreKeptAndReportedAsFailed) {
         const char* name;
         const ConfLibDescriptor* endpoint;
     };
-    for (const Case& c : {Case{"Enable_ENC_LFX", &capture_}, Case{"Enable_MICECHO", &capture_},
-                          Case{"Enable_RFX_GFX", &playback_}, Case{"RFX_ENVIRONMENT", &playback_},
+    for (const Case& c : {Case{"Enable_ENC_LFX", &capture_}, Case{"Enable_RFX_GFX", &playback_}, Case{"RFX_ENVIRONMENT", &playback_},
                           Case{"RFX_ROOMSIZE", &playback_}}) {
         SCOPED_TRACE(c.name);
         std::string text;
@@ -483,6 +502,7 @@ TEST(ConfLibFallbackTest, DefaultDevicesServeWithoutTheHeadsetAndMissingFiltersA
     EXPECT_EQ(Write(playback, "Enable_EQ_GFX", 1), 4);
     EXPECT_EQ(Write(playback, "EQ_Slider2", -5), 4);
     EXPECT_EQ(Write(capture, "Enable_MAGICVOICE", 1), 4);
+    EXPECT_EQ(Write(capture, "Enable_MICECHO", 1), 4);
     EXPECT_EQ(Read(playback, "Enable_EQ_GFX", &text), 4);
     EXPECT_EQ(text, "1");
     EXPECT_EQ(Read(playback, "EQ_Slider2", &text), 4);
