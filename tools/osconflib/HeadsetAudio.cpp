@@ -456,7 +456,7 @@ int32_t HeadsetAudio::StartMonitoring() {
         const std::string argument = "source=" + capture_.name + " sink=" + playback_.name +
                                      " latency_msec=20 source_dont_move=true sink_dont_move=true"
                                      " sink_input_properties=" + stream + " source_output_properties=" + stream;
-        if (!LoadOwned("module-loopback", argument, &loopbackModule_)) return kServerFailed;
+        if (!server_.LoadModule("module-loopback", argument, &loopbackModule_)) return kServerFailed;
     }
     StreamInfo input;
     if (!FindLoopbackInput(&input)) {
@@ -503,9 +503,9 @@ int32_t HeadsetAudio::RebuildEqualiser() {
                                  " master=" + playback_.name + " plugin=" + kEqualiserPlugin + " label=" + kEqualiserLabel +
                                  " control=" + EqualiserControls();
     uint32_t module = PA_INVALID_INDEX;
-    if (!LoadOwned("module-ladspa-sink", argument, &module)) return kServerFailed;
+    if (!server_.LoadModule("module-ladspa-sink", argument, &module)) return kServerFailed;
     // The new filter takes the streams before the old one goes, so playback goes on.
-    MovePlayback(eqModule_ != PA_INVALID_INDEX ? eqSink_ : playback_.name, sink);
+    MoveStreams(false, eqModule_ != PA_INVALID_INDEX ? eqSink_ : playback_.name, sink);
     Unload(&eqModule_);
     eqModule_ = module;
     eqSink_ = sink;
@@ -515,7 +515,7 @@ int32_t HeadsetAudio::RebuildEqualiser() {
 
 void HeadsetAudio::RemoveEqualiser() {
     if (eqModule_ == PA_INVALID_INDEX) return;
-    MovePlayback(eqSink_, playback_.name);
+    MoveStreams(false, eqSink_, playback_.name);
     Unload(&eqModule_);
     eqSink_.clear();
 }
@@ -559,19 +559,19 @@ int32_t HeadsetAudio::RebuildVoiceChanger() {
                                               Properties("Voice changer input", owner)});
     for (const auto& [module, argument] : modules) {
         uint32_t index = PA_INVALID_INDEX;
-        if (!LoadOwned(module, argument, &index)) {
+        if (!server_.LoadModule(module, argument, &index)) {
             RemoveVoiceChanger();
             return kServerFailed;
         }
         voiceModules_.push_back(index);
     }
-    MoveRecording(capture_.name, kVoiceSource);
+    MoveStreams(true, capture_.name, kVoiceSource);
     return kOk;
 }
 
 void HeadsetAudio::RemoveVoiceChanger() {
     if (voiceModules_.empty()) return;
-    MoveRecording(kVoiceSource, capture_.name);
+    MoveStreams(true, kVoiceSource, capture_.name);
     while (!voiceModules_.empty()) {
         Unload(&voiceModules_.back());
         voiceModules_.pop_back();
@@ -599,40 +599,29 @@ void HeadsetAudio::RemoveOrphans() {
     }
 }
 
-bool HeadsetAudio::LoadOwned(const std::string& module, const std::string& argument, uint32_t* index) {
-    return server_.LoadModule(module, argument, index);
-}
-
 void HeadsetAudio::Unload(uint32_t* index) {
     if (*index == PA_INVALID_INDEX) return;
     server_.UnloadModule(*index);
     *index = PA_INVALID_INDEX;
 }
 
-void HeadsetAudio::MovePlayback(const std::string& from, const std::string& to) {
+void HeadsetAudio::MoveStreams(bool recording, const std::string& from, const std::string& to) {
     std::set<uint32_t> ours(voiceModules_.begin(), voiceModules_.end());
     ours.insert({loopbackModule_, eqModule_});
-    DeviceInfo sink;
-    std::vector<StreamInfo> inputs;
-    if (FindDevice(from, false, &sink) && server_.SinkInputs(&inputs))
-        for (const StreamInfo& input : inputs)
-            if (input.device == sink.index && (input.ownerModule == PA_INVALID_INDEX || !ours.count(input.ownerModule)))
-                server_.MoveSinkInput(input.index, to);
+    DeviceInfo device;
+    std::vector<StreamInfo> streams;
+    if (FindDevice(from, recording, &device) && (recording ? server_.SourceOutputs(&streams) : server_.SinkInputs(&streams)))
+        for (const StreamInfo& stream : streams)
+            if (stream.device == device.index && (stream.ownerModule == PA_INVALID_INDEX || !ours.count(stream.ownerModule))) {
+                if (recording) server_.MoveSourceOutput(stream.index, to);
+                else server_.MoveSinkInput(stream.index, to);
+            }
     ServerInfo info;
-    if (server_.Server(&info) && (info.defaultSink == from || info.defaultSink.empty())) server_.SetDefaultSink(to);
-}
-
-void HeadsetAudio::MoveRecording(const std::string& from, const std::string& to) {
-    std::set<uint32_t> ours(voiceModules_.begin(), voiceModules_.end());
-    ours.insert({loopbackModule_, eqModule_});
-    DeviceInfo source;
-    std::vector<StreamInfo> outputs;
-    if (FindDevice(from, true, &source) && server_.SourceOutputs(&outputs))
-        for (const StreamInfo& output : outputs)
-            if (output.device == source.index && (output.ownerModule == PA_INVALID_INDEX || !ours.count(output.ownerModule)))
-                server_.MoveSourceOutput(output.index, to);
-    ServerInfo info;
-    if (server_.Server(&info) && (info.defaultSource == from || info.defaultSource.empty())) server_.SetDefaultSource(to);
+    if (!server_.Server(&info)) return;
+    const std::string& current = recording ? info.defaultSource : info.defaultSink;
+    if (current != from && !current.empty()) return;
+    if (recording) server_.SetDefaultSource(to);
+    else server_.SetDefaultSink(to);
 }
 
 }  // namespace osconflib

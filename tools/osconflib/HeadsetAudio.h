@@ -84,11 +84,10 @@ private:
     void RemoveEffects();
     void RemoveOrphans();
     std::string OwnerMark() const;
-    bool LoadOwned(const std::string& module, const std::string& argument, uint32_t* index);
     void Unload(uint32_t* index);
-    // Streams of others that play to `from` go to `to`; the default follows when it was `from`.
-    void MovePlayback(const std::string& from, const std::string& to);
-    void MoveRecording(const std::string& from, const std::string& to);
+    // Streams of others that play to (or record from) `from` go to `to`; the default follows when
+    // it was `from`.
+    void MoveStreams(bool recording, const std::string& from, const std::string& to);
 
     PulseConnection server_;
     bool connected_ = false;

@@ -71,14 +71,7 @@ bool PulseConnection::Connect(std::string* error) {
         if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
             Pending timer;
             timer.loop = loop_;
-            pa_time_event* deadline = pa_context_rttime_new(
-                context_, pa_rtclock_now() + kConnectTimeoutMs * PA_USEC_PER_MSEC,
-                [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* userdata) {
-                    auto* pending = static_cast<Pending*>(userdata);
-                    pending->expired = true;
-                    Wake(pending->loop);
-                },
-                &timer);
+            pa_time_event* deadline = StartDeadline(&timer, kConnectTimeoutMs);
             for (;;) {
                 const pa_context_state_t state = pa_context_get_state(context_);
                 if (state == PA_CONTEXT_READY) {
@@ -116,17 +109,21 @@ bool PulseConnection::Ready() {
     return pa_context_get_state(context_) == PA_CONTEXT_READY;
 }
 
-bool PulseConnection::Await(pa_operation* operation, Pending& pending) {
-    if (!operation) return false;
-    pa_operation_set_state_callback(operation, OnOperationState, loop_);
-    pa_time_event* deadline = pa_context_rttime_new(
-        context_, pa_rtclock_now() + kOperationTimeoutMs * PA_USEC_PER_MSEC,
+pa_time_event* PulseConnection::StartDeadline(Pending* pending, int timeoutMs) {
+    return pa_context_rttime_new(
+        context_, pa_rtclock_now() + static_cast<pa_usec_t>(timeoutMs) * PA_USEC_PER_MSEC,
         [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* userdata) {
             auto* waiting = static_cast<Pending*>(userdata);
             waiting->expired = true;
             Wake(waiting->loop);
         },
-        &pending);
+        pending);
+}
+
+bool PulseConnection::Await(pa_operation* operation, Pending& pending) {
+    if (!operation) return false;
+    pa_operation_set_state_callback(operation, OnOperationState, loop_);
+    pa_time_event* deadline = StartDeadline(&pending, kOperationTimeoutMs);
     while (!pending.done && !pending.expired && pa_operation_get_state(operation) == PA_OPERATION_RUNNING &&
            pa_context_get_state(context_) == PA_CONTEXT_READY)
         pa_threaded_mainloop_wait(loop_);

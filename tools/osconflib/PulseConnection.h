@@ -86,6 +86,8 @@ public:
 private:
     friend class MainloopLock;
     struct Pending;
+    // A timer that marks `pending` expired and wakes the waiter (mainloop locked).
+    pa_time_event* StartDeadline(Pending* pending, int timeoutMs);
     // Waits (mainloop locked) until the operation ends, the context fails or the time is up.
     bool Await(pa_operation* operation, Pending& pending);
     template <typename Info, typename Record, typename Start, typename Convert>
