@@ -95,6 +95,8 @@ public:
         return Tool(argv, 10000, &output) == 0 ? output : std::string();
     }
 
+    pid_t Pid() const { return server_; }
+
     static bool Sleeping(const std::function<bool()>& condition, int timeoutMs) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!condition()) {

@@ -129,6 +129,9 @@ void HeadsetAudio::UnInit() {
 
 bool HeadsetAudio::Reconnected() {
     if (server_.Ready()) return true;
+    // A hung server costs one time-out, and then one connection attempt every little while, not
+    // one per call (the engine makes some thirty calls at start-up).
+    if (server_.HungWithin(kReconnectInterval)) return false;
     // The server went away (a restart of the desktop's sound service): what was loaded went with it.
     std::string error;
     if (!server_.Connect(&error)) return false;
@@ -137,6 +140,10 @@ bool HeadsetAudio::Reconnected() {
     eqSink_.clear();
     voiceModules_.clear();
     RemoveOrphans();
+    // What the user had switched on comes back on the new server (where its devices are there).
+    if (!monitorMuted_ && MonitoringPossible()) StartMonitoring();
+    if (eqEnabled_ && plugins_.equaliser && playback_.present) RebuildEqualiser();
+    if (capture_.present) RebuildVoiceChanger();
     return true;
 }
 
@@ -238,15 +245,15 @@ int32_t HeadsetAudio::Control(const ConfLibDescriptor& descriptor, Property prop
     return Write(property, endpoint, channelArgument, *written);
 }
 
-bool HeadsetAudio::FindDevice(const std::string& name, bool source, DeviceInfo* info) {
+int32_t HeadsetAudio::FindDevice(const std::string& name, bool source, DeviceInfo* info) {
     std::vector<DeviceInfo> devices;
-    if (!(source ? server_.Sources(&devices) : server_.Sinks(&devices))) return false;
+    if (!(source ? server_.Sources(&devices) : server_.Sinks(&devices))) return kServerFailed;
     for (DeviceInfo& device : devices)
         if (device.name == name) {
             *info = std::move(device);
-            return true;
+            return kOk;
         }
-    return false;
+    return kNoEndpoint;
 }
 
 std::string HeadsetAudio::FeatureText(const Endpoint& endpoint) const {
@@ -274,7 +281,7 @@ int32_t HeadsetAudio::Read(Property property, const Endpoint& endpoint, const Ch
         return kOk;
     case Property::MuteControl: {
         DeviceInfo mic;
-        if (!FindDevice(endpoint.name, true, &mic)) return kNoEndpoint;
+        if (const int32_t found = FindDevice(endpoint.name, true, &mic); found != kOk) return found;
         *text = IntegerText(mic.mute ? 1 : 0);
         return kOk;
     }
@@ -404,7 +411,7 @@ int32_t HeadsetAudio::Write(Property property, const Endpoint& endpoint, const C
 int32_t HeadsetAudio::ReadSourceVolume(const Endpoint& mic, const ChannelArgument& channel, bool decibels,
                                        std::string* text) {
     DeviceInfo source;
-    if (!FindDevice(mic.name, true, &source)) return kNoEndpoint;
+    if (const int32_t found = FindDevice(mic.name, true, &source); found != kOk) return found;
     pa_volume_t volume;
     if (channel.channel == -1) volume = pa_cvolume_max(&source.volume);
     else if (channel.channel >= 0 && channel.channel < source.volume.channels) volume = source.volume.values[channel.channel];
@@ -415,7 +422,7 @@ int32_t HeadsetAudio::ReadSourceVolume(const Endpoint& mic, const ChannelArgumen
 
 int32_t HeadsetAudio::WriteSourceVolume(const Endpoint& mic, const ChannelArgument& channel, double linear) {
     DeviceInfo source;
-    if (!FindDevice(mic.name, true, &source)) return kNoEndpoint;
+    if (const int32_t found = FindDevice(mic.name, true, &source); found != kOk) return found;
     pa_cvolume volume = source.volume;
     const pa_volume_t level = FromLinear(linear);
     if (channel.channel == -1) pa_cvolume_set(&volume, source.volume.channels, level);
@@ -610,7 +617,7 @@ void HeadsetAudio::MoveStreams(bool recording, const std::string& from, const st
     ours.insert({loopbackModule_, eqModule_});
     DeviceInfo device;
     std::vector<StreamInfo> streams;
-    if (FindDevice(from, recording, &device) && (recording ? server_.SourceOutputs(&streams) : server_.SinkInputs(&streams)))
+    if (FindDevice(from, recording, &device) == kOk && (recording ? server_.SourceOutputs(&streams) : server_.SinkInputs(&streams)))
         for (const StreamInfo& stream : streams)
             if (stream.device == device.index && (stream.ownerModule == PA_INVALID_INDEX || !ours.count(stream.ownerModule))) {
                 if (recording) server_.MoveSourceOutput(stream.index, to);

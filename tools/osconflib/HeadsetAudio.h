@@ -5,6 +5,7 @@
 // its own. Everything this object loads on the server carries its process id, so that modules a
 // crashed process left behind are found and removed by the next one.
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -61,7 +62,8 @@ private:
     // Connects again when the server was restarted; false when there is none.
     bool Reconnected();
     std::string FeatureText(const Endpoint& endpoint) const;
-    bool FindDevice(const std::string& name, bool source, DeviceInfo* info);
+    // kOk, kNoEndpoint when the server has no device of that name, or kServerFailed.
+    int32_t FindDevice(const std::string& name, bool source, DeviceInfo* info);
 
     // Microphone.
     int32_t ReadSourceVolume(const Endpoint& mic, const ChannelArgument& channel, bool decibels, std::string* text);
@@ -88,6 +90,8 @@ private:
     // Streams of others that play to (or record from) `from` go to `to`; the default follows when
     // it was `from`.
     void MoveStreams(bool recording, const std::string& from, const std::string& to);
+
+    static constexpr std::chrono::milliseconds kReconnectInterval{2000};
 
     PulseConnection server_;
     bool connected_ = false;

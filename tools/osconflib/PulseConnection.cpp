@@ -49,6 +49,7 @@ PulseConnection::~PulseConnection() { Disconnect(); }
 
 bool PulseConnection::Connect(std::string* error) {
     Disconnect();
+    hung_ = false;
     loop_ = pa_threaded_mainloop_new();
     if (!loop_) {
         if (error) *error = "no mainloop";
@@ -82,11 +83,21 @@ bool PulseConnection::Connect(std::string* error) {
                 pa_threaded_mainloop_wait(loop_);
             }
             if (deadline) pa_threaded_mainloop_get_api(loop_)->time_free(deadline);
+            if (!ready && timer.expired) MarkHung();
         }
         if (!ready && error) *error = pa_strerror(pa_context_errno(context_));
     }
     if (!ready) Disconnect();
     return ready;
+}
+
+void PulseConnection::MarkHung() {
+    hung_ = true;
+    hungSince_ = std::chrono::steady_clock::now();
+}
+
+bool PulseConnection::HungWithin(std::chrono::milliseconds interval) const {
+    return hung_ && std::chrono::steady_clock::now() - hungSince_ < interval;
 }
 
 void PulseConnection::Disconnect() {
@@ -106,7 +117,7 @@ void PulseConnection::Disconnect() {
 bool PulseConnection::Ready() {
     if (!loop_ || !context_) return false;
     MainloopLock lock(loop_);
-    return pa_context_get_state(context_) == PA_CONTEXT_READY;
+    return !hung_ && pa_context_get_state(context_) == PA_CONTEXT_READY;
 }
 
 pa_time_event* PulseConnection::StartDeadline(Pending* pending, int timeoutMs) {
@@ -129,6 +140,7 @@ bool PulseConnection::Await(pa_operation* operation, Pending& pending) {
         pa_threaded_mainloop_wait(loop_);
     // Cancelled, the operation's callbacks cannot run any more, so `pending` may go.
     if (!pending.done) pa_operation_cancel(operation);
+    if (pending.expired && !pending.done) MarkHung();
     pa_operation_set_state_callback(operation, nullptr, nullptr);
     pa_operation_unref(operation);
     if (deadline) pa_threaded_mainloop_get_api(loop_)->time_free(deadline);
@@ -140,7 +152,7 @@ bool PulseConnection::List(std::vector<Record>* out, Start start, Convert conver
     if (!out || !loop_ || !context_) return false;
     out->clear();
     MainloopLock lock(loop_);
-    if (pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
+    if (hung_ || pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
     Pending pending;
     pending.loop = loop_;
     pending.each = [&](const void* info) { out->push_back(convert(*static_cast<const Info*>(info))); };
@@ -161,7 +173,7 @@ template <typename Start>
 bool PulseConnection::Simple(Start start) {
     if (!loop_ || !context_) return false;
     MainloopLock lock(loop_);
-    if (pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
+    if (hung_ || pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
     Pending pending;
     pending.loop = loop_;
     auto callback = [](pa_context*, int success, void* userdata) {
@@ -209,7 +221,7 @@ DeviceInfo FromSource(const pa_source_info& source) {
 bool PulseConnection::Server(ServerInfo* info) {
     if (!info || !loop_ || !context_) return false;
     MainloopLock lock(loop_);
-    if (pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
+    if (hung_ || pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
     Pending pending;
     pending.loop = loop_;
     pending.each = [&](const void* raw) {
@@ -265,7 +277,7 @@ bool PulseConnection::SourceOutputs(std::vector<StreamInfo>* outputs) {
 bool PulseConnection::LoadModule(const std::string& name, const std::string& argument, uint32_t* index) {
     if (!loop_ || !context_) return false;
     MainloopLock lock(loop_);
-    if (pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
+    if (hung_ || pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
     Pending pending;
     pending.loop = loop_;
     auto callback = [](pa_context*, uint32_t loaded, void* userdata) {

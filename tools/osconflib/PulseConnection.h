@@ -4,6 +4,7 @@
 // answer, at most a bounded time, so a caller is never stuck on a hung server.
 #include <pulse/pulseaudio.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -62,7 +63,10 @@ public:
     // Connects to the server the environment names (PULSE_SERVER) or the user's default one.
     bool Connect(std::string* error);
     void Disconnect();
+    // Connected, and no request has timed out since.
     bool Ready();
+    // The last connection or request timed out less than `interval` ago.
+    bool HungWithin(std::chrono::milliseconds interval) const;
 
     bool Server(ServerInfo* info);
     bool Sinks(std::vector<DeviceInfo>* sinks);
@@ -96,7 +100,11 @@ private:
     bool Simple(Start start);
 
     pa_threaded_mainloop* loop_ = nullptr;
+    void MarkHung();
+
     pa_context* context_ = nullptr;
+    bool hung_ = false;
+    std::chrono::steady_clock::time_point hungSince_{};
 };
 
 }  // namespace osconflib

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -535,16 +536,62 @@ TEST(ConfLibRestartTest, CallsAfterAServerRestartReachTheNewServer) {
     reason = server.Start(folder, folder / "run", modules, "zorv_out");
     ASSERT_TRUE(reason.empty()) << reason;
     ASSERT_EQ(server.Tool({"pactl", "set-default-source", "zorv_mic"}), 0);
-    EXPECT_EQ(Write(capture, "VolumeScalarControl", 0.3f, -1), 0);
+    EXPECT_EQ(Write(capture, "VolumeScalarControl", 0.3f, -1), 0) << "the first call after the restart connects";
     EXPECT_EQ(Percents(server.Query({"pactl", "get-source-volume", "zorv_mic"})), (std::vector<int>{30, 30}));
-    // The loopback went with the old server; monitoring starts again on the new one.
+    // The loopback went with the old server; monitoring, still switched on, comes back on the new one.
     std::string text;
     ASSERT_EQ(Read(capture, "AAMuteControl", &text), 0);
-    EXPECT_EQ(text, "1");
-    EXPECT_EQ(Write(capture, "AAMuteControl", 0), 0);
+    EXPECT_EQ(text, "0");
     EXPECT_NE(server.Query({"pactl", "list", "short", "modules"}).find("module-loopback"), std::string::npos);
     Library().uninit();
     EXPECT_EQ(server.Query({"pactl", "list", "short", "modules"}).find("module-loopback"), std::string::npos);
+}
+
+// A hung server (stopped, here) costs one time-out; calls after it fail at once until it answers.
+TEST(ConfLibRestartTest, AHungServerCostsOneTimeOut) {
+    ASSERT_EQ(Library().Load(), "");
+    const fs::path folder = fs::path(std::getenv("ZORV_TEST_TMP") ? std::getenv("ZORV_TEST_TMP") : "/tmp/zorv-osconflib-tests") / "hung";
+    fs::remove_all(folder);
+    testsupport::SoundServer server;
+    const std::string reason = server.Start(folder, folder / "run",
+                                            {"module-null-sink sink_name=zorv_out",
+                                             "module-remap-source master=zorv_out.monitor source_name=zorv_mic"},
+                                            "zorv_out");
+    if (!reason.empty()) GTEST_SKIP() << reason;
+    ASSERT_EQ(server.Tool({"pactl", "set-default-source", "zorv_mic"}), 0);
+    ASSERT_EQ(Library().init(), 0);
+    ASSERT_EQ(Library().createList(), 0);
+    ConfLibDescriptor capture{};
+    ASSERT_EQ(Library().byId(conflib::kCaptureList, 0, &capture), 0);
+    ASSERT_EQ(Write(capture, "AAMuteControl", 0), 0);
+
+    kill(server.Pid(), SIGSTOP);
+    auto timed = [&](float level, int32_t* result) {
+        const auto start = std::chrono::steady_clock::now();
+        *result = Write(capture, "VolumeScalarControl", level, -1);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    };
+    int32_t result = 0;
+    EXPECT_LT(timed(0.3f, &result), 6000);
+    EXPECT_EQ(result, 3);
+    EXPECT_LT(timed(0.3f, &result), 1000) << "the second call waits for the hung server again";
+    EXPECT_NE(result, 0);
+    kill(server.Pid(), SIGCONT);
+    EXPECT_TRUE(testsupport::SoundServer::Sleeping([&] { return Write(capture, "VolumeScalarControl", 0.3f, -1) == 0; }, 8000));
+    EXPECT_EQ(Percents(server.Query({"pactl", "get-source-volume", "zorv_mic"})), (std::vector<int>{30, 30}));
+
+    // Ending while the server hangs does not wait for it either (a program's exit stays quick);
+    // the loopback left behind is removed by the next start.
+    kill(server.Pid(), SIGSTOP);
+    EXPECT_EQ(timed(0.4f, &result) >= 0 && result == 3, true);
+    const auto start = std::chrono::steady_clock::now();
+    Library().uninit();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    kill(server.Pid(), SIGCONT);
+    ASSERT_NE(server.Query({"pactl", "list", "short", "modules"}).find("module-loopback"), std::string::npos);
+    ASSERT_EQ(Library().init(), 0);
+    EXPECT_EQ(server.Query({"pactl", "list", "short", "modules"}).find("module-loopback"), std::string::npos);
+    Library().uninit();
 }
 
 // No sound server: initialisation fails, the lists are empty and every call fails cleanly.
