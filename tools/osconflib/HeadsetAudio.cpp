@@ -85,6 +85,9 @@ pa_volume_t FromLinear(double level) {
     return static_cast<pa_volume_t>(std::clamp(volume, 0.0, static_cast<double>(PA_VOLUME_MAX)));
 }
 
+// Levels are the server's volume scale (1.0 = 100 %, what its mixers show), not amplitude.
+double FromDecibels(float decibels) { return static_cast<double>(pa_sw_volume_from_dB(decibels)) / PA_VOLUME_NORM; }
+
 // Level 0..1 (or more when boosted) of a volume, for the reader's text.
 std::string VolumeText(pa_volume_t volume, bool decibels) {
     if (decibels) return DecibelText(pa_sw_volume_to_dB(volume));
@@ -347,8 +350,8 @@ int32_t HeadsetAudio::Write(Property property, const Endpoint& endpoint, const C
         if (value.real < 0.0f || value.real > 1.0f) return kBadArgument;
         return WriteSourceVolume(endpoint, channel, value.real);
     case Property::VolumeControl:
-        if (value.real > 30.0f) return kBadArgument;
-        return WriteSourceVolume(endpoint, channel, pa_sw_volume_to_linear(pa_sw_volume_from_dB(value.real)));
+        if (value.real > 0.0f) return kBadArgument;
+        return WriteSourceVolume(endpoint, channel, FromDecibels(value.real));
     case Property::AAMuteControl:
         if (!MonitoringPossible()) return kNotRealised;
         monitorMuted_ = integer != 0;
@@ -361,7 +364,7 @@ int32_t HeadsetAudio::Write(Property property, const Endpoint& endpoint, const C
     case Property::AAVolumeControl: {
         if (channel.channel != -1 && channel.channel != 0) return kBadArgument;
         const double level = property == Property::AAVolumeControl
-                                 ? (value.real > 30.0f ? -1.0 : pa_sw_volume_to_linear(pa_sw_volume_from_dB(value.real)))
+                                 ? (value.real > 0.0f ? -1.0 : FromDecibels(value.real))
                                  : value.real;
         if (level < 0.0 || level > 1.0) return kBadArgument;
         monitorLevel_ = level;

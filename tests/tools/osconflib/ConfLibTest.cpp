@@ -201,9 +201,16 @@ TEST_F(ConfLibTest, MicrophoneLevelIsTheSourceVolumeAndReadsBackAsTheSamePercent
         ASSERT_EQ(Read(capture_, "VolumeScalarControl", &text, -1), 0);
         EXPECT_EQ(static_cast<int>(std::strtod(text.c_str(), nullptr) * 100.0), level) << text;
     }
+    // The same volume in decibels.
+    ASSERT_EQ(Write(capture_, "VolumeControl", -6.0f, -1), 0);
+    EXPECT_NE(Pactl({"get-source-volume", "zorv_headset_mic"}).find("/ -6.00 dB"), std::string::npos);
+    std::string decibels;
+    ASSERT_EQ(Read(capture_, "VolumeControl", &decibels, -1), 0);
+    EXPECT_NEAR(std::strtod(decibels.c_str(), nullptr), -6.0, 0.01) << decibels;
+    EXPECT_NE(Write(capture_, "VolumeControl", 3.0f, -1), 0);
     // One channel alone, and a channel the microphone does not have.
     ASSERT_EQ(Write(capture_, "VolumeScalarControl", 0.2f, 1), 0);
-    EXPECT_EQ(Percents(Pactl({"get-source-volume", "zorv_headset_mic"})), (std::vector<int>{1, 20}));
+    EXPECT_EQ(Percents(Pactl({"get-source-volume", "zorv_headset_mic"})), (std::vector<int>{79, 20}));  // -6 dB is 79 %
     EXPECT_NE(Write(capture_, "VolumeScalarControl", 0.2f, 2), 0);
     EXPECT_NE(Write(capture_, "VolumeScalarControl", 1.5f, -1), 0);
 }
