@@ -28,10 +28,11 @@ the program's messages from a shell. A udev rule gives the logged-in user
 access to the supported keyboards, so nothing runs as root.")
 
 # Libraries the programs link come from dpkg-shlibdeps. What they load at run time is named here:
-# Qt's platform plugins (xcb, wayland, offscreen) and the fonts of the Latin and Chinese texts.
+# Qt's platform plugins (xcb, wayland, offscreen), the fonts of the Latin and Chinese texts, and the
+# LADSPA filters the sound server loads for the headset's equaliser and voice changer.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-core, fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-core, fonts-noto-cjk, swh-plugins")
 
 # One script reloads udev and re-triggers plugged-in keyboards after install and after removal.
 foreach(script postinst postrm)

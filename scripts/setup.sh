@@ -20,6 +20,7 @@ packages=(
   udev umockdev
   libevdev-dev
   pulseaudio pulseaudio-utils
+  swh-plugins
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // The tree that `cmake --install` gives, which is what the package ships: every command a link
 // into the program folder with its manual page, a self-contained program folder, the desktop
 // metadata, and the access rule and hardware match for every keyboard the model tables support.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -128,6 +129,18 @@ TEST_F(InstalledTree, ProgramFolderHoldsThePagesOfEverySupportedKeyboardAndNoSou
             EXPECT_FALSE(fs::is_empty(entry.path())) << "empty folder " << path;
         }
     }
+}
+
+// The headset engine loads the audio library from the program folder by these names.
+TEST_F(InstalledTree, ProgramFolderHoldsTheHeadsetAudioLibraryWithItsEntryPoints) {
+    const fs::path library = prefix_ / kProgramFolder / "SDK/libosConfLib.so";
+    ASSERT_TRUE(fs::is_regular_file(library)) << library;
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    for (const char* entry : {"ConfLibInit", "ConfLibUnInit", "CreateDeviceList", "GetDeviceCount", "GetDeviceById",
+                              "PropertyControl"})
+        EXPECT_NE(dlsym(handle, entry), nullptr) << entry;
+    dlclose(handle);
 }
 
 TEST_F(InstalledTree, EverySupportedKeyboardHasTheAccessRuleAndAHardwareMatch) {

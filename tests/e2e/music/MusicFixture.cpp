@@ -47,12 +47,7 @@ void MusicTest::TearDown() {
         kill(player, SIGKILL);
         waitpid(player, nullptr, 0);
     }
-    if (soundServer_ > 0) {
-        kill(soundServer_, SIGTERM);
-        if (testsupport::WaitExit(soundServer_, 3000) == -1) waitpid(soundServer_, nullptr, WNOHANG);
-    }
-    unsetenv("PULSE_SERVER");
-    if (!savedHome_.empty()) setenv("HOME", savedHome_.c_str(), 1);
+    sound_.Stop();
     if (busDaemon_ > 0) {
         kill(busDaemon_, SIGTERM);
         waitpid(busDaemon_, nullptr, 0);
@@ -132,32 +127,13 @@ void MusicTest::SetAudioMode(uint16_t productId, int mode) {
 }
 
 std::string MusicTest::StartSoundServer() {
-    const auto home = dir_ / "home";
-    std::filesystem::create_directories(home);
-    const auto socket = RuntimeDir() / "pulse-native";
-    // Children (the capture program, the sound tools) find the server through the environment.
-    setenv("PULSE_SERVER", ("unix:" + socket.string()).c_str(), 1);
-    if (const char* h = getenv("HOME")) savedHome_ = h;
-    setenv("HOME", home.c_str(), 1);
-    soundServer_ = testsupport::Spawn({"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1", "--disable-shm=yes",
-                                       "--load=module-null-sink sink_name=zorv_null",
-                                       "--load=module-null-sink sink_name=zorv_other",
-                                       "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket.string()},
-                                      dir_ / "pulse.log");
-    const bool up = journey::PumpUntil([&] { return SoundTool({"pactl", "info"}, 2000) == 0; }, 8000);
-    if (!up) {
-        std::ifstream in(dir_ / "pulse.log");
-        std::stringstream log;
-        log << in.rdbuf();
-        return "no PulseAudio server could be started here (is pulseaudio installed?): " + log.str().substr(0, 300);
-    }
-    if (SoundTool({"pactl", "set-default-sink", "zorv_null"}) != 0) return "the null output cannot be made the default";
-    return {};
+    return sound_.Start(dir_, RuntimeDir(), {"module-null-sink sink_name=zorv_null", "module-null-sink sink_name=zorv_other"},
+                        "zorv_null", [](const std::function<bool()>& condition, int timeoutMs) {
+                            return journey::PumpUntil(condition, timeoutMs);
+                        });
 }
 
-int MusicTest::SoundTool(const std::vector<std::string>& argv, int timeoutMs) {
-    return testsupport::WaitExit(testsupport::Spawn(argv, dir_ / "sound-tool.log"), timeoutMs);
-}
+int MusicTest::SoundTool(const std::vector<std::string>& argv, int timeoutMs) { return sound_.Tool(argv, timeoutMs); }
 
 pid_t MusicTest::PlayInBackground(const std::filesystem::path& wav, const std::string& sink) {
     const pid_t player = testsupport::Spawn({"paplay", "--device=" + sink, wav.string()}, dir_ / "paplay.log");

@@ -7,6 +7,7 @@
 
 #include "platform/bus/MessageBus.h"
 #include "tests/e2e/journey/JourneyFixture.h"
+#include "tests/support/SoundServer.h"
 
 namespace music {
 
@@ -54,9 +55,8 @@ protected:
 
     CMessageBus bus_;
     pid_t busDaemon_ = -1;
-    pid_t soundServer_ = -1;
+    testsupport::SoundServer sound_;
     std::vector<pid_t> players_;
-    std::string savedHome_;
 };
 
 }  // namespace music
