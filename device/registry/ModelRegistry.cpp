@@ -174,18 +174,39 @@ uint16_t ReceiverKindOf(int32_t kind) {
     return 0;
 }
 
+bool HasInterfaceRows(const Registry& registry, uint16_t vendorId, uint16_t productId) {
+    return std::any_of(registry.interfaces.begin(), registry.interfaces.end(), [&](const DeviceInterfaceRow& row) {
+        return row.vendorId == vendorId && row.productId == productId;
+    });
+}
+
+// A compiled page row that names the file's product but that no interface leads to (the headset's):
+// the file completes that row instead of adding a page. -1 when there is none.
+int PageRowToComplete(const Registry& registry, const DeviceFile& file) {
+    if (HasInterfaceRows(registry, file.vendorId, file.productId)) return -1;
+    for (size_t p = 0; p < kPageTable.size(); ++p)
+        if (registry.pages[p].vendorId == file.vendorId && registry.pages[p].productId == file.productId)
+            return static_cast<int>(p);
+    return -1;
+}
+
 // What an already known product or interface says against the file, or nothing.
 void CheckConflicts(const Registry& registry, const DeviceFile& file) {
     const int32_t kind = registry.pages[static_cast<size_t>(file.page)].deviceKind;
     if (file.hasReceiver && ReceiverKindOf(kind) == 0)
         throw FileError("a receiver is only possible for a mouse or keyboard page (page " + std::to_string(file.page) + ")");
+    if (const int completed = PageRowToComplete(registry, file); completed >= 0) {
+        if (completed != file.page)
+            throw FileError("product " + Hex4(file.vendorId) + ":" + Hex4(file.productId) + " is served by page " +
+                            std::to_string(completed) + ", not page " + std::to_string(file.page));
+        if (file.hasReceiver) throw FileError("page " + std::to_string(completed) + " cannot take a receiver");
+        return;
+    }
     auto productKnown = [&](uint16_t vendorId, uint16_t productId) {
         return std::any_of(registry.pages.begin(), registry.pages.end(), [&](const DevicePageEntry& page) {
                    return page.vendorId == vendorId && page.productId == productId;
                }) ||
-               std::any_of(registry.interfaces.begin(), registry.interfaces.end(), [&](const DeviceInterfaceRow& row) {
-                   return row.vendorId == vendorId && row.productId == productId;
-               });
+               HasInterfaceRows(registry, vendorId, productId);
     };
     if (productKnown(file.vendorId, file.productId))
         throw FileError("product " + Hex4(file.vendorId) + ":" + Hex4(file.productId) + " is already known");
@@ -195,6 +216,7 @@ void CheckConflicts(const Registry& registry, const DeviceFile& file) {
 }
 
 void Append(Registry& registry, const DeviceFile& file) {
+    const bool completesCompiledRow = PageRowToComplete(registry, file) >= 0;
     const size_t base = static_cast<size_t>(file.page);
     const int32_t kind = registry.pages[base].deviceKind;
     const size_t first = registry.interfaces.size();
@@ -215,6 +237,7 @@ void Append(Registry& registry, const DeviceFile& file) {
                                            spec.usage, 1, static_cast<uint16_t>(first + i)});
         }
     }
+    if (completesCompiledRow) return;  // its page, layout and product rows are compiled
     DevicePageEntry page = registry.pages[base];
     page.vendorId = file.vendorId;
     page.productId = file.productId;

@@ -152,3 +152,27 @@ TEST_F(DeviceFilesTest, TheFirstOfTwoFilesForOneProductWinsAndAReloadStartsAfres
     EXPECT_EQ(InterfaceTable().size(), kInterfaceTable.size() + 1);
     EXPECT_EQ(FindPageRow(0x7A61, 0x6001, kKindMouse, kRoleCommand), -1);
 }
+
+TEST_F(DeviceFilesTest, AFileCompletesACompiledPageThatNoInterfaceLeadsTo) {
+    const std::string headset =
+        R"({"name": "Headset", "vid": "0x0c76", "pid": "0x1630", "page": %d, "interfaces": [{"interface": 3, "collection": 1, "usage_page": "0xff00", "usage": 1, "role": 0}]})";
+    char text[512];
+    std::snprintf(text, sizeof text, headset.c_str(), 0);
+    Write("1-wrong-page.json", text);
+    std::snprintf(text, sizeof text, headset.c_str(), 3);
+    Write("2-headset.json", text);
+    Write("3-again.json", text);
+    const DeviceFileReport report = Load();
+    EXPECT_EQ(report.added, std::vector<std::string>{"Headset"});
+    ASSERT_EQ(report.problems.size(), 2u);
+    EXPECT_NE(report.problems[0].find("is served by page 3, not page 0"), std::string::npos) << report.problems[0];
+    EXPECT_NE(report.problems[1].find("product 0x0c76:0x1630 is already known"), std::string::npos);
+
+    // The compiled row 3 gets its interface; no page, layout or product row is added.
+    EXPECT_EQ(PageTable().size(), kPageTable.size());
+    EXPECT_EQ(ProductTable().size(), kProductTable.size());
+    const int row = FindInterfaceRow(0x0C76, 0x1630, kKindHeadset, kRoleCommand);
+    ASSERT_EQ(row, static_cast<int>(kInterfaceTable.size()));
+    EXPECT_EQ(FindPageRowForInterface(row), 3);
+    EXPECT_EQ(PageModelName(3), kProductTable[static_cast<size_t>(kPageTable[3].modelIndex)].productName);
+}
