@@ -129,4 +129,6 @@ int CTorvanelHS6533Device::StreamCurrentFrame() {
 void RegisterHeadsetControls() {
     auto* factory = DuiLib::CControlFactory::GetInstance();
     factory->RegistControl(CTorvanelHS6533Device::kClassName, [] { return new CTorvanelHS6533Device(); });
+    // The zone buttons of the picture (also registered by the keyboard; the same class).
+    factory->RegistControl(CDeviceKeyButtonUI::kClassName, [] { return new CDeviceKeyButtonUI(); });
 }

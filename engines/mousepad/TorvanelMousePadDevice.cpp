@@ -1,6 +1,7 @@
 #include "engines/mousepad/TorvanelMousePadDevice.h"
 
 #include "toolkit/ControlFactory.h"
+#include "engines/device/DeviceKeyButton.h"
 #include "engines/lighting/LightFramePush.h"
 #include "platform/DebugOutput.h"
 
@@ -63,6 +64,7 @@ int CTorvanelMousePadDevice::StreamCurrentFrame() {
 }
 
 void RegisterMousePadControls() {
-    DuiLib::CControlFactory::GetInstance()->RegistControl(CTorvanelMousePadDevice::kClassName,
-                                                          [] { return new CTorvanelMousePadDevice(); });
+    auto* factory = DuiLib::CControlFactory::GetInstance();
+    factory->RegistControl(CTorvanelMousePadDevice::kClassName, [] { return new CTorvanelMousePadDevice(); });
+    factory->RegistControl(CDeviceKeyButtonUI::kClassName, [] { return new CDeviceKeyButtonUI(); });
 }
