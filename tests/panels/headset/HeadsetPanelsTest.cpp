@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "toolkit/Button.h"
 #include "toolkit/Edit.h"
@@ -342,6 +343,31 @@ TEST_F(HeadsetPage, WithoutTheLibraryThePanelsSaySoAndNothingIsPretended) {
     EXPECT_EQ(confdouble_call_count(), 0u);
 }
 
+namespace {
+
+// The page inside a window that takes its texts as language keys, as the main window does.
+std::string WindowLayoutFor(const std::string& page) {
+    const char* root = std::getenv("ZORV_TEST_TMP");
+    const std::filesystem::path folder = std::filesystem::path(root && *root ? root : "/tmp/zorv-headset-page-tests");
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / (std::filesystem::path(page).stem().string() + "_window.xml");
+    std::ofstream(file) << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Window resourcetext=\"true\">"
+                        << "<Include source=\"" << page << "\"/></Window>\n";
+    return std::filesystem::absolute(file).string();
+}
+
+CTorvanelLitAccessoryDevice* FindEngine(RecordingWindow& window, const char* className) {
+    CTorvanelLitAccessoryDevice* found = nullptr;
+    window.GetPaintManager()->GetRoot()->VisitTree([&](CControlUI* control) {
+        if (!found && control->GetInterface(className))
+            found = static_cast<CTorvanelLitAccessoryDevice*>(control->GetInterface(className));
+        return true;
+    });
+    return found;
+}
+
+}  // namespace
+
 TEST(HeadsetScreenshots, EveryPanelInEnglishAndChineseAtTwoDpis) {
     QDir().mkpath(ZORV_SCREENSHOT_DIR);
     RegisterPanelControls();
@@ -364,11 +390,10 @@ TEST(HeadsetScreenshots, EveryPanelInEnglishAndChineseAtTwoDpis) {
         CResourceManager::GetInstance()->LoadLanguage(std::string("lang/lan_") + language + ".xml");
         for (int dpi : {96, 144}) {
             for (const Shot& shot : shots) {
-                RecordingWindow* w = OpenWindow(shot.layout, 1000, 720);
-                auto* engine = static_cast<CTorvanelLitAccessoryDevice*>(
-                    w->GetPaintManager()->GetRoot()->GetInterface(std::string(shot.name) == "mousepad"
-                                                                      ? CTorvanelMousePadDevice::kClassName
-                                                                      : CTorvanelHS6533Device::kClassName));
+                RecordingWindow* w = OpenWindow(WindowLayoutFor(shot.layout), 1000, 720);
+                CTorvanelLitAccessoryDevice* engine =
+                    FindEngine(*w, std::string(shot.name) == "mousepad" ? CTorvanelMousePadDevice::kClassName
+                                                                        : CTorvanelHS6533Device::kClassName);
                 ASSERT_NE(engine, nullptr);
                 engine->SetPageLayoutPath(shot.layout);
                 engine->SetLightCount(std::string(shot.name) == "mousepad" ? 15 : 13);
