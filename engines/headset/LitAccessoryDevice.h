@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/hid/HidInterface.h"
+#include "engines/device/EventInterfaceOwner.h"
 #include "engines/device/TorvanelUSBDevice.h"
 #include "engines/device/UiThreadQueue.h"
 #include "engines/headset/AccessoryLightRenderer.h"
@@ -25,7 +26,7 @@ inline constexpr unsigned kAccessoryReloadDelayMs = 500;
 // Tells the main window that the device's stored lighting was read again (wParam: profile index).
 inline constexpr unsigned kMsgLightingReloaded = 3328;
 
-class CTorvanelLitAccessoryDevice : public CTorvanelUSBDevice {
+class CTorvanelLitAccessoryDevice : public CTorvanelUSBDevice, public IEventInterfaceOwner {
 public:
     CTorvanelLitAccessoryDevice(WaveStyle style, int connectionKind);
     ~CTorvanelLitAccessoryDevice() override;
@@ -48,6 +49,9 @@ public:
     int OpenEventInterface(const std::string& path);
     void CloseEventInterface();
     bool EventInterfaceOpen() const { return eventOpen_.load(); }
+    // The device list's calls: the accessories have one event interface, whatever the kind.
+    void OpenEventInterface(const std::string& path, int /*deviceKind*/) override { OpenEventInterface(path); }
+    void CloseEventInterface(int /*deviceKind*/) override { CloseEventInterface(); }
 
     // Starts the preview thread (a running one is stopped first).
     void StartPreview();

@@ -6,7 +6,7 @@
 namespace emu {
 
 inline constexpr uint16_t kMousePadVendorId = 0x7A61;
-inline constexpr uint16_t kMousePadProductId = 0x6101;
+inline constexpr uint16_t kMousePadProductId = 0x6110;
 inline constexpr size_t kMousePadZones = 15;
 
 const AccessoryModel& MousePadModel();
