@@ -106,8 +106,12 @@ protected:
         engine_->SetDefaultLightingName("nuvex_light");
         engine_->SetModelIndex(0);
         engine_->SetListEntry(&entry_);
-        commandPath_ = FindCollectionPath(vendorId, productId, 2);
-        eventPath_ = FindCollectionPath(vendorId, productId, 1);
+        // The emulator answers its first enumeration once its worker has accepted the probe.
+        PumpUntil([&] {
+            commandPath_ = FindCollectionPath(vendorId, productId, 2);
+            eventPath_ = FindCollectionPath(vendorId, productId, 1);
+            return !commandPath_.empty() && !eventPath_.empty();
+        });
         ASSERT_FALSE(commandPath_.empty());
         ASSERT_FALSE(eventPath_.empty());
         CCommandChannel& channel = engine_->CommandChannel();
