@@ -1,6 +1,10 @@
 // The accessories' own frames and the headset's zone reports, computed without a device.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "engines/headset/AccessoryLightRenderer.h"
 #include "engines/headset/HeadsetZoneReports.h"
 #include "engines/lighting/LightingTables.h"
@@ -102,6 +106,44 @@ TEST(ZoneReportsTest, ValuesAreScaledAndLimitedAndMissingZonesAreZero) {
     // The other receiver gets the same values.
     EXPECT_EQ(reports[2][1], 0x44);
     EXPECT_TRUE(std::equal(reports[0].begin() + 2, reports[0].end(), reports[2].begin() + 2));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AccessoryPreviewTest, ThreadComputesFramesOnlyWhileSomebodyTakesThem) {
+    CAccessoryLightRenderer renderer(WaveStyle::Headset);
+    renderer.SetLightCount(13);
+    SetState(renderer, 0, 4, 1, 1);
+    renderer.SetStateByte(kStateSpeed, 4);
+    renderer.SetFrameConsumer(CLightRenderer::FrameConsumer::Picture, false);
+    std::atomic<bool> streaming{false};
+    std::atomic<int> streamed{0};
+    PreviewLink link;
+    link.connected = [] { return true; };
+    link.paused = [] { return false; };
+    link.streaming = [&] { return streaming.load(); };
+    link.stream = [&] { streamed.fetch_add(1); };
+    renderer.StartPreview(link);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(renderer.FramesRendered(), 0u);
+    EXPECT_EQ(streamed.load(), 0);
+
+    streaming.store(true);
+    renderer.Wake();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (streamed.load() < 5 && std::chrono::steady_clock::now() < deadline) {
+        // Settings change under the running thread.
+        renderer.SetStateByte(kStateMultiColour, streamed.load() % 2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GE(streamed.load(), 5);
+    renderer.StopPreview();
+    EXPECT_FALSE(renderer.PreviewRunning());
+    const int after = streamed.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(streamed.load(), after);
 }
 
 }  // namespace
