@@ -45,56 +45,58 @@ void CTorvanelHS6533Device::TellAudioOutcome(bool ok) {
     if (magicPanel_) magicPanel_->ShowAudioNotice(key);
 }
 
-void CTorvanelHS6533Device::SetMicrophoneLevel(int level) {
-    const bool ok = audio_->WriteFloat(C, "VolumeScalarControl", Fraction(level), ChannelArg::One(-1));
+// The microphone and the monitoring path: a level and a mute each, stored only when the library
+// took them; what the library refused goes back on the panel.
+struct CTorvanelHS6533Device::CapturePath {
+    const char* levelProperty;
+    int32_t levelChannel;
+    const char* muteProperty;
+    int32_t HeadsetSystemSetStages::*value;
+    int32_t HeadsetSystemSetStages::*on;
+    int32_t AudioMuteFlags::*muted;
+    void (IVoice6533Panel::*showLevel)(int);
+    void (IVoice6533Panel::*showOn)(bool);
+};
+
+const CTorvanelHS6533Device::CapturePath CTorvanelHS6533Device::kMicrophone = {
+    "VolumeScalarControl", -1, "MuteControl", &HeadsetSystemSetStages::MicInValue,
+    &HeadsetSystemSetStages::MicInSelect, &AudioMuteFlags::microphone, &IVoice6533Panel::SetMicrophoneLevel,
+    &IVoice6533Panel::SetMicrophoneOn};
+const CTorvanelHS6533Device::CapturePath CTorvanelHS6533Device::kMonitor = {
+    "AAVolumeScalarControl", 0, "AAMuteControl", &HeadsetSystemSetStages::MicMoniterValue,
+    &HeadsetSystemSetStages::MicMoniterSelect, &AudioMuteFlags::monitor, &IVoice6533Panel::SetMonitorLevel,
+    &IVoice6533Panel::SetMonitorOn};
+
+void CTorvanelHS6533Device::SetLevel(const CapturePath& path, int level) {
+    const bool ok = audio_->WriteFloat(C, path.levelProperty, Fraction(level), ChannelArg::One(path.levelChannel));
     TellAudioOutcome(ok);
     if (ok) {
-        state_.MicInValue = level;
+        state_.*path.value = level;
         StoreAudioState();
         SaveProfile();
     } else if (voicePanel_) {
-        voicePanel_->SetMicrophoneLevel(state_.MicInValue);  // the level that is really set
+        (voicePanel_->*path.showLevel)(state_.*path.value);  // the level that is really set
     }
 }
 
-void CTorvanelHS6533Device::SetMonitorLevel(int level) {
-    const bool ok = audio_->WriteFloat(C, "AAVolumeScalarControl", Fraction(level), ChannelArg::One(0));
+void CTorvanelHS6533Device::ToggleMute(const CapturePath& path) {
+    const int32_t muted = mutes_.*path.muted ? 0 : 1;
+    const bool ok = audio_->WriteInt(C, path.muteProperty, muted);
     TellAudioOutcome(ok);
     if (ok) {
-        state_.MicMoniterValue = level;
-        StoreAudioState();
-        SaveProfile();
-    } else if (voicePanel_) {
-        voicePanel_->SetMonitorLevel(state_.MicMoniterValue);
-    }
-}
-
-void CTorvanelHS6533Device::ToggleMicrophoneMute() {
-    const int32_t muted = mutes_.microphone ? 0 : 1;
-    const bool ok = audio_->WriteInt(C, "MuteControl", muted);
-    TellAudioOutcome(ok);
-    if (ok) {
-        mutes_.microphone = muted;
-        state_.MicInSelect = muted ? 0 : 1;
+        mutes_.*path.muted = muted;
+        state_.*path.on = muted ? 0 : 1;
         StoreAudioState();
         SaveProfile();
     }
     // A mute the library refused is not shown as done.
-    if (voicePanel_) voicePanel_->SetMicrophoneOn(mutes_.microphone == 0);
+    if (voicePanel_) (voicePanel_->*path.showOn)(mutes_.*path.muted == 0);
 }
 
-void CTorvanelHS6533Device::ToggleMonitorMute() {
-    const int32_t muted = mutes_.monitor ? 0 : 1;
-    const bool ok = audio_->WriteInt(C, "AAMuteControl", muted);
-    TellAudioOutcome(ok);
-    if (ok) {
-        mutes_.monitor = muted;
-        state_.MicMoniterSelect = muted ? 0 : 1;
-        StoreAudioState();
-        SaveProfile();
-    }
-    if (voicePanel_) voicePanel_->SetMonitorOn(mutes_.monitor == 0);
-}
+void CTorvanelHS6533Device::SetMicrophoneLevel(int level) { SetLevel(kMicrophone, level); }
+void CTorvanelHS6533Device::SetMonitorLevel(int level) { SetLevel(kMonitor, level); }
+void CTorvanelHS6533Device::ToggleMicrophoneMute() { ToggleMute(kMicrophone); }
+void CTorvanelHS6533Device::ToggleMonitorMute() { ToggleMute(kMonitor); }
 
 void CTorvanelHS6533Device::WriteBands(const std::vector<int>& gains) {
     bool ok = audio_->WriteInt(P, "Enable_EQ_GFX", 1);

@@ -74,6 +74,11 @@ protected:
     int StreamCurrentFrame() override;
 
 private:
+    struct CapturePath;
+    static const CapturePath kMicrophone;
+    static const CapturePath kMonitor;
+    void SetLevel(const CapturePath& path, int level);
+    void ToggleMute(const CapturePath& path);
     void StoreAudioState();
     void ShowGains();
     void WriteBands(const std::vector<int>& gains);

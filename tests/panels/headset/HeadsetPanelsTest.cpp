@@ -57,6 +57,16 @@ float FloatOf(const ConfDoubleCall& call) {
     return value;
 }
 
+// Everything the headset and pad pages hold.
+void RegisterPageControls() {
+    RegisterPanelControls();
+    RegisterLightingControls();
+    RegisterProfileControls();
+    RegisterHeadsetControls();
+    RegisterMousePadControls();
+    RegisterHeadsetPanels();
+}
+
 class HeadsetPage : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -66,12 +76,7 @@ protected:
         std::filesystem::remove_all(home_);
         std::filesystem::create_directories(home_);
         setenv("XDG_DATA_HOME", home_.c_str(), 1);
-        RegisterPanelControls();
-        RegisterLightingControls();
-        RegisterProfileControls();
-        RegisterHeadsetControls();
-        RegisterMousePadControls();
-        RegisterHeadsetPanels();
+        RegisterPageControls();
         confdouble_reset();
         confdouble_add_endpoint(0, kSpeakers, 1);
         confdouble_add_endpoint(1, kMic, 0);
@@ -370,12 +375,7 @@ CTorvanelLitAccessoryDevice* FindEngine(RecordingWindow& window, const char* cla
 
 TEST(HeadsetScreenshots, EveryPanelInEnglishAndChineseAtTwoDpis) {
     QDir().mkpath(ZORV_SCREENSHOT_DIR);
-    RegisterPanelControls();
-    RegisterLightingControls();
-    RegisterProfileControls();
-    RegisterHeadsetControls();
-    RegisterMousePadControls();
-    RegisterHeadsetPanels();
+    RegisterPageControls();
     confdouble_reset();
     struct Shot {
         const char* layout;
