@@ -9,9 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "toolkit/Button.h"
+#include "app/routing/NotifyRouter.h"
+#include "app/routing/RouteHost.h"
 #include "toolkit/Edit.h"
 #include "toolkit/ResourceManager.h"
 #include "toolkit/Slider.h"
@@ -420,4 +423,99 @@ TEST(HeadsetScreenshots, EveryPanelInEnglishAndChineseAtTwoDpis) {
     }
     CPaintManagerUI::SetAllDPI(96);
     CResourceManager::GetInstance()->LoadLanguage("lang/lan_en.xml");
+}
+
+namespace {
+
+// The main window's part in routing: the headset page is the active device.
+class HeadsetHost : public IRouteHost {
+public:
+    CTorvanelUSBDevice* ActiveDevice() override { return active; }
+    int ScreenWidth() const override { return 1920; }
+    int ScreenHeight() const override { return 1080; }
+    int AskUser(const std::string& key, int) override {
+        asked.push_back(key);
+        return 1;
+    }
+    void StartProfileSwitchTimer() override {}
+    void OnDeviceEntrySelected(CControlUI*) override {}
+    void SelectNeighbourDevice(bool) override {}
+    void ShareActiveLighting() override {}
+    void OpenMusicWindow() override {}
+    CTorvanelUSBDevice* active = nullptr;
+    std::vector<std::string> asked;
+};
+
+}  // namespace
+
+TEST_F(HeadsetPage, PanelNotificationsReachTheHeadsetThroughTheRoutingTables) {
+    CTorvanelHS6533Device* engine = Open();
+    ASSERT_NE(engine, nullptr);
+    HeadsetHost host;
+    host.active = engine;
+    CNotifyRouter router(host);
+    auto option = [&](const std::string& name, bool selected) {
+        static_cast<COptionUI*>(Find(name)->GetInterface("Option"))->Selected(selected, false);
+    };
+    auto slider = [&](const std::string& name, int value) {
+        static_cast<CSliderUI*>(Find(name)->GetInterface("Slider"))->SetValue(value);
+    };
+    struct Case {
+        const char* type;
+        const char* sender;
+        std::function<void()> prepare;
+        const char* firstWrite;  // nullptr: nothing reaches the library
+        int32_t value;           // of the first write (integers), or level × 100 (floats)
+    };
+    const Case cases[] = {
+        {"valuechanged", "6533_MicIn_slider", [&] { slider("6533_MicIn_slider", 42); }, "VolumeScalarControl", 42},
+        {"valuechanged", "6533_MicMoniter_slider", [&] { slider("6533_MicMoniter_slider", 9); }, "AAVolumeScalarControl", 9},
+        {"selectchanged", "6533_MicIn_option", [] {}, "MuteControl", 1},
+        {"selectchanged", "6533_MicMoniter_option", [] {}, "AAMuteControl", 1},
+        {"selectchanged", "6533_eq_option_3", [&] { option("6533_eq_option_3", true); }, "Enable_EQ_GFX", 1},
+        {"selectchanged", "6533_eq_option_4", [&] { option("6533_eq_option_4", false); }, nullptr, 0},
+        {"valuechanged", "6533_eq_hz_slider_9", [&] { slider("6533_eq_hz_slider_9", -4); }, "EQ_Slider10", -4},
+        {"selectchanged", "magic_enable_option", [&] { option("magic_enable_option", true); }, "Enable_MAGICVOICE", 1},
+        {"selectchanged", "magic_option_2", [&] { option("magic_option_2", true); }, "MagicVoice_Selection", 1},
+        {"selectchanged", "magic_option_3", [&] { option("magic_option_3", false); }, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sender);
+        c.prepare();
+        const size_t before = confdouble_call_count();
+        TNotifyUI msg;
+        msg.sType = c.type;
+        msg.pSender = Find(c.sender);
+        ASSERT_NE(msg.pSender, nullptr);
+        router.Route(msg);
+        const auto writes = WritesFrom(before);
+        if (!c.firstWrite) {
+            EXPECT_TRUE(writes.empty());
+            continue;
+        }
+        ASSERT_FALSE(writes.empty());
+        EXPECT_STREQ(writes[0].property, c.firstWrite);
+        const bool level = std::string(c.firstWrite).find("VolumeScalar") != std::string::npos;
+        EXPECT_EQ(level ? static_cast<int32_t>(FloatOf(writes[0]) * 100.0f + 0.5f) : IntOf(writes[0]), c.value);
+    }
+
+    // Saving under a name that is taken asks the user to choose another.
+    voice_->SetNameEdit("Same");
+    engine->SaveCustomEqualiser();
+    voice_->SetNameEdit("same");
+    TNotifyUI click;
+    click.sType = "click";
+    click.pSender = Find("hs_EQ_btn_save");
+    router.Route(click);
+    EXPECT_EQ(host.asked, std::vector<std::string>{"message_text_5"});
+
+    // Another family's page does not take headset notifications.
+    CTorvanelMousePadDevice pad;
+    host.active = &pad;
+    const size_t before = confdouble_call_count();
+    TNotifyUI msg;
+    msg.sType = "valuechanged";
+    msg.pSender = Find("6533_MicIn_slider");
+    router.Route(msg);
+    EXPECT_EQ(confdouble_call_count(), before);
 }
