@@ -1,5 +1,6 @@
 #include "app/devicelist/DeviceList.h"
 #include "app/routing/ControlBuilder.h"
+#include "app/routing/HeadsetRoutes.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "panels/controls/PanelControls.h"
 #include "panels/keyset/KeySetControlUI.h"
@@ -15,4 +16,5 @@ void RegisterControlClasses() {
     RegisterProfileControls();
     RegisterKeySetControls();
     RegisterMacroControls();
+    RegisterHeadsetClasses();
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <strings.h>
 
+#include "app/routing/HeadsetRoutes.h"
 #include "app/routing/KeyRoutes.h"
 #include "app/routing/RouteHandlers.h"
 #include "store/JsonFile.h"
@@ -60,8 +61,8 @@ constexpr RouteRow kClickRows[] = {
     {Exact, "custom_off_color_btn", route::Lighting, "keyboard custom lighting off"},
     {Exact, "Close_bkColor_btn", route::Lighting, "music lighting: background off"},
     {Exact, "deng_same_mode", route::ShareLighting, "shared lighting: share the active lighting"},
-    {Exact, "hs_EQ_btn_save", nullptr, "headset equaliser: save"},
-    {Exact, "hs_EQ_btn_delete", nullptr, "headset equaliser: delete"},
+    {Exact, "hs_EQ_btn_save", route::HeadsetSaveEqualiser, "headset equaliser: save"},
+    {Exact, "hs_EQ_btn_delete", route::HeadsetDeleteEqualiser, "headset equaliser: delete"},
     {Exact, "device_select_prev", route::DevicePrevious, "device list: previous"},
     {Exact, "device_select_next", route::DeviceNext, "device list: next"},
     {Exact, "music_setting_btn", route::MusicWindow, "music lighting window"},
@@ -85,7 +86,7 @@ constexpr RouteRow kComboRows[] = {
     {Exact, "keyset_gunkey_combo", route::KeySet, "key assignment panel: apply"},
     {Exact, "keyset_combokey_combo", route::KeySet, "key assignment panel: apply"},
     {Exact, "macro_name_list", route::Macro, "macro editor: macro selection"},
-    {Exact, "custom_eq_name_combo", nullptr, "headset equaliser preset"},
+    {Exact, "custom_eq_name_combo", route::HeadsetCustomEqualiser, "headset equaliser preset"},
 };
 
 constexpr RouteRow kOptionRows[] = {
@@ -119,24 +120,24 @@ constexpr RouteRow kOptionRows[] = {
     {Prefix, "bullet_op_", nullptr, "recoil panel: bullet"},
     {Exact, "bullet_x_check", nullptr, "recoil panel: x"},
     {Exact, "bullet_y_check", nullptr, "recoil panel: y"},
-    {Prefix, "magic_option_", nullptr, "headset voice changer"},
-    {Prefix, "6533_eq_option_", nullptr, "headset equaliser"},
-    {Exact, "magic_enable_option", nullptr, "headset voice changer switch"},
-    {Exact, "6533_MicIn_option", nullptr, "headset microphone"},
-    {Exact, "6533_MicMoniter_option", nullptr, "headset microphone monitor"},
+    {Prefix, "magic_option_", route::HeadsetVoice, "headset voice changer"},
+    {Prefix, "6533_eq_option_", route::HeadsetPreset, "headset equaliser"},
+    {Exact, "magic_enable_option", route::HeadsetVoiceChanger, "headset voice changer switch"},
+    {Exact, "6533_MicIn_option", route::HeadsetMicrophone, "headset microphone"},
+    {Exact, "6533_MicMoniter_option", route::HeadsetMonitor, "headset microphone monitor"},
 };
 
 constexpr RouteRow kSliderRows[] = {
     {Prefix, "DPI_slider_", nullptr, "mouse DPI stage"},
-    {Prefix, "6533_eq_hz_slider_", nullptr, "headset equaliser band"},
+    {Prefix, "6533_eq_hz_slider_", route::HeadsetBand, "headset equaliser band"},
     {Exact, "pointer_speed_slider", nullptr, "mouse settings: pointer speed"},
     {Exact, "scroll_speed_slider", nullptr, "mouse settings: scroll speed"},
     {Exact, "double_click_slider", nullptr, "mouse settings: double-click speed"},
     {Exact, "repeat_rate_slider", route::KeyboardSettings, "keyboard repeat rate"},
     {Exact, "deng_light_slider", route::Lighting, "lighting brightness"},
     {Exact, "deng_speed_slider", route::Lighting, "lighting speed"},
-    {Exact, "6533_MicIn_slider", nullptr, "headset microphone level"},
-    {Exact, "6533_MicMoniter_slider", nullptr, "headset monitor level"},
+    {Exact, "6533_MicIn_slider", route::HeadsetMicrophoneLevel, "headset microphone level"},
+    {Exact, "6533_MicMoniter_slider", route::HeadsetMonitorLevel, "headset monitor level"},
 };
 
 constexpr RouteRow kMoveValueRows[] = {

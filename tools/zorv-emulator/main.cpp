@@ -14,6 +14,7 @@
 #include "tools/zorv-emulator/ControlSocket.h"
 #include "tools/zorv-emulator/EmulatedKeyboard.h"
 #include "tools/zorv-emulator/EmulatorPaths.h"
+#include "tools/zorv-emulator/HeadsetRun.h"
 #include "tools/zorv-emulator/SoakDriver.h"
 
 using namespace emu;
@@ -21,7 +22,7 @@ using namespace emu;
 namespace {
 void PrintUsage(FILE* out) {
     std::fprintf(out,
-                 "usage: zorv-emulator run [--product 0x5062|0x5085|0x5086] [--name NAME] [--dir DIR] [--state FILE]\n"
+                 "usage: zorv-emulator run [--product 0x5062|0x5085|0x5086|0x1630|0x6110] [--name NAME] [--dir DIR] [--state FILE]\n"
                  "                         [--soak SECONDS [--seed N]]\n"
                  "       zorv-emulator ctl [--name NAME] [--dir DIR] COMMAND...\n"
                  "\n"
@@ -93,6 +94,11 @@ int Run(const std::vector<std::string>& args) {
     options.name = common.name;
     options.dir = common.dir;
     options.statePath = common.state;
+    // The headset (0x1630) and the mouse pad (0x6110).
+    if (const AccessoryModel* accessory = AccessoryOfProductOption(common.product)) {
+        if (!common.state.empty() || !common.soak.empty()) return BadArguments("--state and --soak are for the keyboards");
+        return RunAccessory(*accessory, common.name, common.dir);
+    }
     if (!common.product.empty()) {
         auto id = ParseNumber(common.product);
         if (!id || *id > 0xFFFF || !FindProductModel(static_cast<uint16_t>(*id)))
