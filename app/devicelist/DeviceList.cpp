@@ -24,9 +24,10 @@ constexpr const char* kPrevName = "device_select_prev";
 constexpr const char* kNextName = "device_select_next";
 
 // Families that follow the window's light-control and active flags.
-constexpr DeviceFamily kLitFamilies[] = {DeviceFamily::Keyboard, DeviceFamily::Mouse, DeviceFamily::MousePad};
 constexpr DeviceFamily kAllFamilies[] = {DeviceFamily::Keyboard, DeviceFamily::Mouse, DeviceFamily::MousePad,
                                          DeviceFamily::Headset};
+// The headset streams its lighting only while the switch is on, so it hears the switch as well.
+constexpr const DeviceFamily (&kLitFamilies)[4] = kAllFamilies;
 
 template <typename T>
 T* BuildAs(const std::string& layout, const char* interfaceName, IDialogBuilderCallback* callback,

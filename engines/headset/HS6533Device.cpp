@@ -52,8 +52,9 @@ void CTorvanelHS6533Device::UseAudio(CHeadsetAudio* audio, std::string libraryPa
 }
 
 void CTorvanelHS6533Device::InitPage() {
+    // The audio start-up waits for the headset itself (OnConnected): every start builds this
+    // page, and a user without the headset must not meet the library's messages.
     BindPage();
-    audio_->Start(libraryPath_, ShowStartupMessage, state_, mutes_);
 }
 
 void CTorvanelHS6533Device::BindPage() {
@@ -64,7 +65,8 @@ void CTorvanelHS6533Device::BindPage() {
 
 void CTorvanelHS6533Device::OnConnected() {
     LoadProfile();
-    audio_->ReadState(state_, mutes_);
+    if (audio_->Started()) audio_->ReadState(state_, mutes_);
+    else audio_->Start(libraryPath_, ShowStartupMessage, state_, mutes_);  // reads the state too
     RefreshPage();
     StartPreview();
 }

@@ -104,8 +104,7 @@ protected:
         engine->SetDefaultLightingName("nuvex_light");
         engine->UseAudio(&audio_, library);
         engine->InitPage();
-        engine->LoadProfile();
-        engine->RefreshPage();
+        engine->OnConnected();  // the audio start-up waits for the headset
         voice_ = static_cast<CVoice6533ControlUI*>(Find("Voice6533ControlItem")->GetInterface(CVoice6533ControlUI::kClassName));
         magic_ = static_cast<CMagicControlUI*>(Find("MagicControlItem")->GetInterface(CMagicControlUI::kClassName));
         return engine;
