@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <vector>
 
 #include "app/music/CaptureProtocol.h"
 
@@ -44,15 +43,18 @@ private:
     FrameSink sink_;
     kiss_fftr_state* fft_ = nullptr;
     std::array<float, kWindow> window_{};
+    // 20 log10 of the magnitude that a full-scale sine gives in its bin: the spectrum's 0 dB.
+    float fullScaleDb_ = 0;
+    float floorPower_ = 0;
+    // The newest samples, oldest first; once full, each frame moves the newest part to the front.
     std::array<float, kWindow> history_{};
-    size_t filled_ = 0;     // samples in history_ (up to kWindow)
-    size_t next_ = 0;       // where the next sample goes
-    size_t sinceLast_ = 0;  // new samples since the last frame
+    size_t filled_ = 0;
     float envelope_ = 0;
     std::atomic<uint32_t> styleColour_{0x090000};  // 0x00BBGGRR, components 0..9
-    std::vector<float> input_;
-    std::vector<std::array<float, 2>> output_;
+    std::array<float, kWindow> input_{};
+    std::array<std::array<float, 2>, kWindow / 2 + 1> output_{};
 };
 
-// The spectrum value of one bin magnitude (relative to a full-scale sine).
+// The spectrum value of one bin magnitude (relative to a full-scale sine), and of its level in dB.
 uint32_t SpectrumValueOf(float relativeMagnitude);
+uint32_t SpectrumValueOfDb(float db);
