@@ -208,7 +208,8 @@ int main(int argc, char** argv) {
         RunFor(kSilenceMs + beats * kPeriodMs);
         const std::vector<StreamedFrame> frames = StreamedFrames(keyboard, logStart);
         std::vector<int> latencies, intervals;
-        for (size_t i = 1; i < frames.size(); ++i) intervals.push_back(int(frames[i].tick - frames[i - 1].tick));
+        for (size_t i = 1; i < frames.size(); ++i)
+            if (int32_t(frames[i - 1].tick - linked.load()) >= 0) intervals.push_back(int(frames[i].tick - frames[i - 1].tick));
         for (int beat = 0; beat < beats; ++beat) {
             const uint32_t due = linked.load() + kSilenceMs + uint32_t(beat) * kPeriodMs;
             // The first lit frame after the dark ones before the beat.
@@ -218,18 +219,19 @@ int main(int argc, char** argv) {
             if (first != frames.end() && int32_t(first->tick - (due + kPeriodMs / 2)) < 0)
                 latencies.push_back(int(int32_t(first->tick - due)));
         }
-        std::sort(latencies.begin(), latencies.end());
         if (!latencies.empty()) {
-            std::printf("beat in the WAV to the first lit frame at the emulator: median %d ms, min %d ms, max %d ms (%zu of %d beats):",
-                        Median(latencies), latencies.front(), latencies.back(), latencies.size(), beats);
+            std::printf("beat in the WAV to the first lit frame at the emulator: median %d ms, min %d ms, max %d ms (%zu of %d beats; in order:",
+                        Median(latencies), *std::min_element(latencies.begin(), latencies.end()),
+                        *std::max_element(latencies.begin(), latencies.end()), latencies.size(), beats);
             for (int latency : latencies) std::printf(" %d", latency);
-            std::printf("\n");
+            std::printf(")\n");
         } else {
             std::printf("no lit frame seen after any beat\n");
         }
         std::printf("where it goes: the capture program's frames come every %.1f ms (%zu samples at 44.1 kHz); "
-                    "one band reduction takes %.1f us; the keyboard gets a frame every %d ms (median)\n",
-                    1000.0 * double(CSpectrumAnalyser::kHop) / 44100.0, CSpectrumAnalyser::kHop, BandReductionMicroseconds(), Median(intervals));
+                    "one band reduction takes %.1f us; the keyboard gets a frame every %d ms (median; longest gap %d ms)\n",
+                    1000.0 * double(CSpectrumAnalyser::kHop) / 44100.0, CSpectrumAnalyser::kHop, BandReductionMicroseconds(),
+                    Median(intervals), intervals.empty() ? -1 : *std::max_element(intervals.begin(), intervals.end()));
 
         auto cpuShare = [cpuSeconds] {
             const double before = CpuSeconds();

@@ -9,9 +9,9 @@
 using namespace capture;
 
 namespace {
-// Per hop of 512 samples (about 12 ms at 44.1 kHz) the level falls to this part of itself, so a
+// Per hop of 1024 samples (about 23 ms at 44.1 kHz) the level falls to this part of itself, so a
 // beat fades in about 150 ms.
-constexpr float kEnvelopeRelease = 0.85f;
+constexpr float kEnvelopeRelease = 0.72f;
 // The level runs from silence at -60 dB RMS to 1 at 0 dB.
 constexpr float kLevelFloorDb = -60.f;
 
