@@ -6,9 +6,10 @@
 // The process runs its event loop as the program does (no busy polling that would take a core
 // from the threads measured). Frame times come afterwards from the emulator's packet log: its
 // frame packets are played again into a firmware of the same layout, which tells when each
-// frame was complete and whether it was lit. Beats are due at the moment the main window linked
-// the capture program (which starts the file then) + 1000 ms + k x 2500 ms; that moment is
-// known to within a few milliseconds.
+// frame was complete and whether it was lit; the log's clock is set against ours by one request
+// made between two readings of our clock. Once the main window has linked the capture program,
+// the bench restarts the file itself (codes 4 and 1, answered once the program has queued them):
+// the beats are due at that answer + 1000 ms + k x 2500 ms, to within a millisecond or two.
 // Usage: bench_music_lighting [beats (default 8)] [CPU seconds (default 10)]
 #include <signal.h>
 #include <sys/wait.h>
@@ -35,6 +36,7 @@
 #include "app/routing/ControlBuilder.h"
 #include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
+#include "device/channel/ChannelCodes.h"
 #include "device/registry/ModelTables.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "platform/DebugOutput.h"
@@ -166,8 +168,6 @@ int main(int argc, char** argv) {
         emu::EmulatorOptions options;
         options.dir = dir.string();
         options.name = "bench";
-        // The packet log counts its milliseconds from the keyboard's construction.
-        const uint32_t logStart = GetTickCount();
         emu::EmulatedKeyboard keyboard(options);
         std::string error;
         if (!keyboard.Start(error)) return 2;
@@ -199,19 +199,35 @@ int main(int argc, char** argv) {
         engine->ApplyLighting();
         engine->SetAudioLight({0u, 0xFFu, 1u});
 
-        // The capture program starts its file when it is told to send (code 1 of the link), which
-        // is the last step of the link: the beats fall at link + 1000 ms + k x 2500 ms.
         if (!RunUntil([&] { return linked.load() != 0; }, 10000)) {
             std::fprintf(stderr, "the capture program was not linked\n");
             return 2;
         }
+        // The file starts again from its beginning when the input is closed and opened again.
+        RunFor(300);
+        const BusTarget capture = BusTarget::ByHandle(window.Music().Link().CaptureWindow());
+        if (!bus.SendMessageTo(capture, capture::kControlMessage, capture::kCloseInput, 0, 2000) ||
+            !bus.SendMessageTo(capture, capture::kControlMessage, capture::kStartSending, 0, 2000)) {
+            std::fprintf(stderr, "the capture program did not answer\n");
+            return 2;
+        }
+        const uint32_t started = GetTickCount();
+        // The packet log's clock against ours: one request between two readings.
+        uint8_t param = 0;
+        const uint32_t requested = GetTickCount();
+        engine->CommandChannel().ReadParams(&param, 1, 0);
+        const uint32_t answered = GetTickCount();
+        uint32_t logStart = requested;
+        for (const emu::PacketLogEntry& entry : keyboard.PacketLogEntries())
+            if (entry.bytes.size() > emu::kCommandByte && entry.bytes[emu::kCommandByte] == kCmdReadParams)
+                logStart = requested - entry.timeMs;
         RunFor(kSilenceMs + beats * kPeriodMs);
         const std::vector<StreamedFrame> frames = StreamedFrames(keyboard, logStart);
         std::vector<int> latencies, intervals;
         for (size_t i = 1; i < frames.size(); ++i)
-            if (int32_t(frames[i - 1].tick - linked.load()) >= 0) intervals.push_back(int(frames[i].tick - frames[i - 1].tick));
+            if (int32_t(frames[i - 1].tick - started) >= 0) intervals.push_back(int(frames[i].tick - frames[i - 1].tick));
         for (int beat = 0; beat < beats; ++beat) {
-            const uint32_t due = linked.load() + kSilenceMs + uint32_t(beat) * kPeriodMs;
+            const uint32_t due = started + kSilenceMs + uint32_t(beat) * kPeriodMs;
             // The first lit frame after the dark ones before the beat.
             const auto first = std::find_if(frames.begin(), frames.end(), [due](const StreamedFrame& f) {
                 return f.lit && int32_t(f.tick - (due - kSilenceMs / 2)) >= 0;
@@ -228,6 +244,7 @@ int main(int argc, char** argv) {
         } else {
             std::printf("no lit frame seen after any beat\n");
         }
+        std::printf("clocks: the request that set the packet log's clock took %u ms\n", answered - requested);
         std::printf("where it goes: the capture program's frames come every %.1f ms (%zu samples at 44.1 kHz); "
                     "one band reduction takes %.1f us; the keyboard gets a frame every %d ms (median; longest gap %d ms)\n",
                     1000.0 * double(CSpectrumAnalyser::kHop) / 44100.0, CSpectrumAnalyser::kHop, BandReductionMicroseconds(),
