@@ -1,7 +1,15 @@
 // Music lighting figures, measured by hand (never in CI): the time from a beat in the WAV file the
-// capture program plays to the first lit frame the emulated keyboard receives, and the CPU of
-// this process (main window offscreen, its threads and the in-process emulated keyboard) in
-// effect 26 with the music playing. Runs on a private session bus.
+// capture program plays to the first lit frame the emulated keyboard receives, where that time
+// goes, and the CPU of this process (main window offscreen, its threads and the in-process
+// emulated keyboard) in effect 26 with the music playing. Runs on a private session bus.
+//
+// The process runs its event loop as the program does (no busy polling that would take a core
+// from the threads measured). Frame times come afterwards from the emulator's packet log: its
+// frame packets are played again into a firmware of the same layout, which tells when each
+// frame was complete and whether it was lit; the log's clock is set against ours by one request
+// made between two readings of our clock. Once the main window has linked the capture program,
+// the bench restarts the file itself (codes 4 and 1, answered once the program has queued them):
+// the beats are due at that answer + 1000 ms + k x 2500 ms, to within a millisecond or two.
 // Usage: bench_music_lighting [beats (default 8)] [CPU seconds (default 10)]
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,19 +17,26 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "app/devicelist/DeviceList.h"
+#include "app/music/CaptureData.h"
 #include "app/music/CaptureProtocol.h"
 #include "app/routing/ControlBuilder.h"
 #include "app/shell/AppMessages.h"
 #include "app/shell/MainWnd.h"
+#include "device/channel/ChannelCodes.h"
 #include "device/registry/ModelTables.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "platform/DebugOutput.h"
@@ -29,7 +44,9 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestWav.h"
 #include "toolkit/UIlib.h"
+#include "tools/audiocapture/SpectrumAnalyser.h"
 #include "tools/zorv-emulator/EmulatedKeyboard.h"
+#include "tools/zorv-emulator/KeyboardFirmware.h"
 
 namespace fs = std::filesystem;
 using namespace DuiLib;
@@ -41,19 +58,66 @@ constexpr int kBeatMs = 200;
 constexpr int kPeriodMs = 2500;
 constexpr int kLitByte = 128;
 
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+// Runs the event loop, sleeping between events, for this long.
+void RunFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool RunUntil(const std::function<bool()>& condition, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
         if (clock.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        RunFor(10);
     }
     return true;
 }
 
-bool Lit(const emu::EmulatedKeyboard& keyboard) {
-    const auto frame = keyboard.Snapshot().lastFrame;
-    return std::any_of(frame.begin(), frame.end(), [](uint8_t b) { return b >= kLitByte; });
+struct StreamedFrame {
+    uint32_t tick;  // when its last packet arrived
+    bool lit;
+};
+
+// The frames the keyboard received, from its packet log.
+std::vector<StreamedFrame> StreamedFrames(const emu::EmulatedKeyboard& keyboard, uint32_t logStart) {
+    emu::KeyboardFirmware replay(keyboard.Layout(), emu::KeyboardMemory::Factory(keyboard.Layout()));
+    std::vector<StreamedFrame> frames;
+    for (const emu::PacketLogEntry& entry : keyboard.PacketLogEntries()) {
+        if (entry.bytes.size() < emu::kPayloadOffset || entry.bytes.size() > emu::kPacketSize ||
+            entry.bytes[emu::kCommandByte] != uint8_t(emu::KeyboardCommand::StreamLightFrame))
+            continue;
+        emu::VendorPacket packet{};
+        std::memcpy(packet.data(), entry.bytes.data(), entry.bytes.size());
+        const uint32_t before = replay.FrameCount();
+        replay.Execute(packet);
+        if (replay.FrameCount() == before) continue;
+        const auto& frame = replay.LastFrame();
+        frames.push_back({logStart + entry.timeMs, std::any_of(frame.begin(), frame.end(), [](uint8_t b) { return b >= kLitByte; })});
+    }
+    return frames;
+}
+
+int Median(std::vector<int> values) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Microseconds one band reduction of data copy 1 takes on the UI thread (median of many).
+double BandReductionMicroseconds() {
+    CAudioBandReducer reducer;
+    std::vector<uint8_t> bytes(capture::kSpectrumBytes);
+    std::vector<int> times;
+    for (int round = 0; round < 200; ++round) {
+        for (size_t i = 0; i < capture::kSpectrumValues; ++i) capture::PutWord(&bytes[i * 4], uint32_t((i * 37 + round * 11) % 3000));
+        const auto start = std::chrono::steady_clock::now();
+        const auto bands = reducer.Reduce(bytes);
+        times.push_back(int(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count()));
+        if (!bands) return -1;
+    }
+    return Median(times) / 1000.0;
 }
 
 double CpuSeconds() {
@@ -108,18 +172,16 @@ int main(int argc, char** argv) {
         std::string error;
         if (!keyboard.Start(error)) return 2;
 
-        DebugCapture debug;
-        uint32_t linked = 0;
-        auto noteLink = [&] {
-            if (!linked && debug.Contains("music: capture program linked")) linked = GetTickCount();
-        };
+        std::atomic<uint32_t> linked{0};
+        SetDebugSink([&linked](const std::string& line) {
+            if (line == "music: capture program linked" && linked.load() == 0) linked = GetTickCount();
+        });
         CMainWnd window(&bus);
         window.Music().Link().SetCommand({std::string(ZORV_BIN_DIR) + "/VavozAzazoz", "--wav", (dir / "beats.wav").string(), "--loop"});
         window.Music().SetFilePaths((dir / "AudioFile.json").string(), std::string(ZORV_SKIN_DIR) + "../DefaultData/AudioFile.json");
         window.Create(0, kAppInstanceName, kMainWindowStyle, 0, 0, 0, 800, 572);
         CTorvanelKeyboardDevice* engine = nullptr;
-        PumpUntil([&] {
-            noteLink();
+        RunUntil([&] {
             if (!window.DeviceList()) return false;
             for (const DevicePageRecord& page : window.DeviceList()->Pages())
                 if (page.engine && page.engine->CommandChannel().IsConnected())
@@ -137,34 +199,62 @@ int main(int argc, char** argv) {
         engine->ApplyLighting();
         engine->SetAudioLight({0u, 0xFFu, 1u});
 
-        // The capture program starts its file when it is told to send (code 1 of the link), which
-        // is the last step of the link: the beats fall at link + 1000 ms + k x 2500 ms.
-        if (!PumpUntil([&] {
-                noteLink();
-                return linked != 0;
-            }, 10000)) {
+        if (!RunUntil([&] { return linked.load() != 0; }, 10000)) {
             std::fprintf(stderr, "the capture program was not linked\n");
             return 2;
         }
-        std::vector<int> latencies;
-        for (int beat = 0; beat < beats; ++beat) {
-            const uint32_t due = linked + kSilenceMs + uint32_t(beat) * kPeriodMs;
-            PumpUntil([&] { return int32_t(GetTickCount() - (due - 300)) >= 0 && !Lit(keyboard); }, kPeriodMs);
-            if (!PumpUntil([&] { return Lit(keyboard); }, kPeriodMs)) continue;
-            latencies.push_back(int(int32_t(GetTickCount() - due)));
+        // The file starts again from its beginning when the input is closed and opened again.
+        RunFor(300);
+        const BusTarget capture = BusTarget::ByHandle(window.Music().Link().CaptureWindow());
+        if (!bus.SendMessageTo(capture, capture::kControlMessage, capture::kCloseInput, 0, 2000) ||
+            !bus.SendMessageTo(capture, capture::kControlMessage, capture::kStartSending, 0, 2000)) {
+            std::fprintf(stderr, "the capture program did not answer\n");
+            return 2;
         }
-        std::sort(latencies.begin(), latencies.end());
-        if (!latencies.empty())
-            std::printf("beat in the WAV to the first lit frame at the emulator: median %d ms, min %d ms, max %d ms (%zu of %d beats)\n",
-                        latencies[latencies.size() / 2], latencies.front(), latencies.back(), latencies.size(), beats);
-        else
+        const uint32_t started = GetTickCount();
+        // The packet log's clock against ours: one request between two readings.
+        uint8_t param = 0;
+        const uint32_t requested = GetTickCount();
+        engine->CommandChannel().ReadParams(&param, 1, 0);
+        const uint32_t answered = GetTickCount();
+        uint32_t logStart = requested;
+        for (const emu::PacketLogEntry& entry : keyboard.PacketLogEntries())
+            if (entry.bytes.size() > emu::kCommandByte && entry.bytes[emu::kCommandByte] == kCmdReadParams)
+                logStart = requested - entry.timeMs;
+        RunFor(kSilenceMs + beats * kPeriodMs);
+        const std::vector<StreamedFrame> frames = StreamedFrames(keyboard, logStart);
+        std::vector<int> latencies, intervals;
+        for (size_t i = 1; i < frames.size(); ++i)
+            if (int32_t(frames[i - 1].tick - started) >= 0) intervals.push_back(int(frames[i].tick - frames[i - 1].tick));
+        for (int beat = 0; beat < beats; ++beat) {
+            const uint32_t due = started + kSilenceMs + uint32_t(beat) * kPeriodMs;
+            // The first lit frame after the dark ones before the beat.
+            const auto first = std::find_if(frames.begin(), frames.end(), [due](const StreamedFrame& f) {
+                return f.lit && int32_t(f.tick - (due - kSilenceMs / 2)) >= 0;
+            });
+            if (first != frames.end() && int32_t(first->tick - (due + kPeriodMs / 2)) < 0)
+                latencies.push_back(int(int32_t(first->tick - due)));
+        }
+        if (!latencies.empty()) {
+            std::printf("beat in the WAV to the first lit frame at the emulator: median %d ms, min %d ms, max %d ms (%zu of %d beats; in order:",
+                        Median(latencies), *std::min_element(latencies.begin(), latencies.end()),
+                        *std::max_element(latencies.begin(), latencies.end()), latencies.size(), beats);
+            for (int latency : latencies) std::printf(" %d", latency);
+            std::printf(")\n");
+        } else {
             std::printf("no lit frame seen after any beat\n");
+        }
+        std::printf("clocks: the request that set the packet log's clock took %u ms\n", answered - requested);
+        std::printf("where it goes: the capture program's frames come every %.1f ms (%zu samples at 44.1 kHz); "
+                    "one band reduction takes %.1f us; the keyboard gets a frame every %d ms (median; longest gap %d ms)\n",
+                    1000.0 * double(CSpectrumAnalyser::kHop) / 44100.0, CSpectrumAnalyser::kHop, BandReductionMicroseconds(),
+                    Median(intervals), intervals.empty() ? -1 : *std::max_element(intervals.begin(), intervals.end()));
 
         auto cpuShare = [cpuSeconds] {
             const double before = CpuSeconds();
             QElapsedTimer clock;
             clock.start();
-            PumpUntil([] { return false; }, cpuSeconds * 1000);
+            RunFor(cpuSeconds * 1000);
             return 100.0 * (CpuSeconds() - before) / (double(clock.elapsed()) / 1000.0);
         };
         const double playing = cpuShare();
@@ -176,7 +266,8 @@ int main(int argc, char** argv) {
                     "%d s each: %.1f %% of one core with music playing, %.1f %% without music\n",
                     cpuSeconds, playing, quiet);
         window.Close(IDOK);
-        PumpUntil([] { return false; }, 500);
+        RunFor(500);
+        SetDebugSink(nullptr);
         status = latencies.empty() ? 1 : 0;
         bus.Stop();
     }

@@ -1,6 +1,7 @@
 #!/bin/bash
 # CPU of the capture program while it captures what a sound server plays: a private PulseAudio
-# server with a null output plays music-like noise bursts in a loop; a stand-in main window on a
+# server with a null output plays, in a loop, beats (noise bursts with silence between) and then
+# music without pauses (tones and noise that never fall silent); a stand-in main window on a
 # private session bus links the program and takes its frames. Also the same for a WAV file.
 # Usage: capture_cpu.sh [build dir] [seconds]
 set -u
@@ -31,15 +32,26 @@ pids+=($!)
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
 pactl set-default-sink bench
 
-# Ten seconds of beats: 100 ms bursts every 500 ms, 44.1 kHz 16-bit stereo.
-python3 - "$work/music.wav" <<'PY'
-import random, struct, sys, wave
-w = wave.open(sys.argv[1], 'wb'); w.setnchannels(2); w.setsampwidth(2); w.setframerate(44100)
-frames = bytearray()
-for i in range(44100 * 10):
-    v = int(random.uniform(-0.6, 0.6) * 32767) if (i % 22050) < 4410 else 0
-    frames += struct.pack('<hh', v, v)
-w.writeframes(bytes(frames)); w.close()
+# Ten seconds each, 44.1 kHz 16-bit stereo: beats (100 ms bursts every 500 ms, digital silence
+# between), and music without pauses (three tones that change every 250 ms over a noise floor,
+# with a louder burst every 500 ms).
+python3 - "$work/beats.wav" "$work/music.wav" <<'PY'
+import math, random, struct, sys, wave
+def write(path, sample):
+    w = wave.open(path, 'wb'); w.setnchannels(2); w.setsampwidth(2); w.setframerate(44100)
+    frames = bytearray()
+    for i in range(44100 * 10):
+        v = int(max(-1.0, min(1.0, sample(i))) * 32767)
+        frames += struct.pack('<hh', v, v)
+    w.writeframes(bytes(frames)); w.close()
+write(sys.argv[1], lambda i: random.uniform(-0.6, 0.6) if (i % 22050) < 4410 else 0.0)
+notes = [random.choice([110, 147, 196, 262, 330, 392, 523]) for _ in range(200)]
+def music(i):
+    step = i // 11025
+    tones = sum(0.15 * math.sin(2 * math.pi * notes[(step + k) % 200] * (k + 1) * i / 44100) for k in range(3))
+    burst = random.uniform(-0.4, 0.4) if (i % 22050) < 2205 else 0.0
+    return tones + random.uniform(-0.03, 0.03) + burst
+write(sys.argv[2], music)
 PY
 
 "$msg" listen --title bench-main >/dev/null 2>&1 &
@@ -68,7 +80,18 @@ measure() {  # $1: label, the rest: the capture program's command line
     wait "$pid" 2>/dev/null
 }
 
-(while true; do paplay --device=bench "$work/music.wav"; done) &
-pids+=($!)
-measure "capturing the sound server's monitor while music plays" "$capture"
-measure "playing a WAV file" "$capture" --wav "$work/music.wav" --loop
+play() {  # loops the file into the null output until the next play
+    [ -n "${player:-}" ] && kill "$player" 2>/dev/null
+    # shellcheck disable=SC2016
+    (trap 'kill $child 2>/dev/null; exit' TERM
+     while true; do paplay --device=bench "$1" & child=$!; wait "$child"; done) &
+    player=$!
+    pids+=("$player")
+}
+
+play "$work/beats.wav"
+measure "capturing the sound server's monitor while beats play" "$capture"
+play "$work/music.wav"
+measure "capturing the sound server's monitor while music without pauses plays" "$capture"
+kill "$player" 2>/dev/null
+measure "playing a WAV file of beats" "$capture" --wav "$work/beats.wav" --loop

@@ -131,7 +131,8 @@ void CKeyboardLightRenderer::ClearAudioState() {
 
 void CKeyboardLightRenderer::RenderMusic() {
     CriticalSectionLock lock(stateLock_);
-    switch (GetAudioLight()[0] & 0xFF) {
+    const uint8_t mode = GetAudioLight()[0] & 0xFF;
+    switch (mode) {
         case 0: MusicStyle0(); break;
         case 1: MusicStyle1(); break;
         case 2: MusicStyle2(); break;
@@ -139,8 +140,22 @@ void CKeyboardLightRenderer::RenderMusic() {
         case 4: MusicStyle4(); break;
         case 5: MusicStyle5(); break;
         case 6: MusicStyle6(); break;
-        default: break;
+        default: return;
     }
+    if (mode == 2) return;  // draws every point itself
+    // Keys that the style's map does not reach show the background, as unlit keys do; they would
+    // otherwise keep the last picture of the effect before, lit in silence.
+    std::array<bool, kPoints> drawn{};
+    if (mode == 3) {
+        for (const auto& row : *kGeometry5062.matrixMap)
+            for (uint8_t entry : row)
+                if (const uint8_t p = FindKeyByLight(entry); p < kNoPoint) drawn[p] = true;
+    } else {
+        ForEachCell(kColumnMap, [&](size_t, size_t, uint8_t point) { drawn[point] = true; });
+    }
+    const MusicColours colours = AudioColours();
+    for (size_t p = 0; p < kPoints; ++p)
+        if (!drawn[p]) ShowPoint(p, colours.background, colours.level);
 }
 
 void CKeyboardLightRenderer::RenderAudioColour() {

@@ -18,10 +18,14 @@ CCaptureSession::CCaptureSession(CMessageBus& bus, std::unique_ptr<ISoundSource>
 CCaptureSession::~CCaptureSession() {
     if (handle_) bus_.UnregisterWindow(handle_);
     CloseInput();
-    StopSender();
 }
 
 bool CCaptureSession::Attach() {
+    std::string error;
+    if (!frames_.Connect(error)) {
+        Log(error);
+        return false;
+    }
     handle_ = NewWindowHandle();
     const WindowRegistration registration = bus_.RegisterWindow(handle_, WindowTitle(), WindowClass(), this);
     if (registration.status != BusStatus::Ok || !registration.titleOwned || !registration.classOwned) {
@@ -30,7 +34,6 @@ bool CCaptureSession::Attach() {
         handle_ = 0;
         return false;
     }
-    sender_ = std::thread([this] { SendLoop(); });
     return true;
 }
 
@@ -96,7 +99,6 @@ int CCaptureSession::Run() {
     }
     hold.unlock();
     CloseInput();
-    StopSender();
     return 0;
 }
 
@@ -106,6 +108,7 @@ void CCaptureSession::Act(const Command& command) {
     switch (command.code) {
     case kLink:
         mainWindow_ = command.handle;
+        frames_.Retarget(command.handle, handle_);
         Log("linked to main window " + std::to_string(command.handle));
         break;
     case kStartSending:
@@ -116,6 +119,8 @@ void CCaptureSession::Act(const Command& command) {
     case kResetAnalysis: {
         std::lock_guard<std::mutex> hold(analyserLock_);
         analyser_.Reset();
+        // The main window forgets its previous frame as well: the next one goes out in any case.
+        frames_.Retarget(mainWindow_.load(), handle_);
         break;
     }
     case kCloseInput: CloseInput(); break;
@@ -143,39 +148,5 @@ void CCaptureSession::OnSamples(std::span<const float> samples) {
 }
 
 void CCaptureSession::OnFrame(const CaptureFrame& frame) {
-    if (!sending_.load() || mainWindow_.load() == 0) return;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        pending_ = frame;
-    }
-    frameReady_.notify_one();
-}
-
-void CCaptureSession::SendLoop() {
-    std::vector<uint8_t> spectrum(kSpectrumBytes), peaks(kPeakBytes);
-    std::unique_lock<std::mutex> hold(lock_);
-    for (;;) {
-        frameReady_.wait(hold, [this] { return senderStop_ || pending_.has_value(); });
-        if (senderStop_) return;
-        const CaptureFrame frame = *pending_;
-        pending_.reset();
-        hold.unlock();
-        for (size_t i = 0; i < kSpectrumValues; ++i) PutWord(&spectrum[i * 4], frame.spectrum[i]);
-        for (size_t i = 0; i < kPeakValues; ++i) PutWord(&peaks[i * 4], frame.peaks[i]);
-        const BusTarget target = BusTarget::ByHandle(mainWindow_.load());
-        const BusAnswer first = bus_.CopyDataTo(target, handle_, kSpectrumDataId, spectrum, options_.sendTimeoutMs);
-        // A main window that is gone is noticed by the watch of Run.
-        if (first.status != BusStatus::NoSuchWindow)
-            bus_.CopyDataTo(target, handle_, kPeakDataId, peaks, options_.sendTimeoutMs);
-        hold.lock();
-    }
-}
-
-void CCaptureSession::StopSender() {
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        senderStop_ = true;
-    }
-    frameReady_.notify_all();
-    if (sender_.joinable()) sender_.join();
+    if (sending_.load()) frames_.Send(frame);
 }

@@ -1,17 +1,17 @@
 #pragma once
 // The capture program's life: its window on the bus (class and title of the capture protocol), the
 // control codes, the style colour, and the frames to the main window. The bus thread only queues
-// what arrives; the main thread acts on it, so nothing waits on the bus thread.
+// what arrives; the main thread acts on it, so nothing waits on the bus thread. Frames are
+// analysed and sent on the sound source's thread, without waiting for the main window.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <thread>
 
 #include "platform/bus/MessageBus.h"
+#include "tools/audiocapture/FrameSender.h"
 #include "tools/audiocapture/SoundSource.h"
 #include "tools/audiocapture/SpectrumAnalyser.h"
 
@@ -21,7 +21,6 @@ struct CaptureOptions {
     uint32_t linkWaitMs = 60000;
     // How often the main window and the sound server are checked.
     uint32_t watchIntervalMs = 1000;
-    uint32_t sendTimeoutMs = 1000;
 };
 
 class CCaptureSession : public IBusWindow {
@@ -31,7 +30,7 @@ public:
     CCaptureSession(const CCaptureSession&) = delete;
     CCaptureSession& operator=(const CCaptureSession&) = delete;
 
-    // Registers the window; false when the bus refuses it.
+    // Registers the window and opens the frames' connection; false when the bus refuses either.
     bool Attach();
     // Runs until told to end, the main window is gone or RequestEnd; returns the exit code.
     int Run();
@@ -54,8 +53,6 @@ private:
     void CloseInput();
     void OnSamples(std::span<const float> samples);
     void OnFrame(const CaptureFrame& frame);
-    void SendLoop();
-    void StopSender();
     bool MainWindowGone();
 
     CMessageBus& bus_;
@@ -66,14 +63,12 @@ private:
     std::mutex analyserLock_;
     CSpectrumAnalyser analyser_;
 
-    std::mutex lock_;  // commands_, end_, pending_
+    CFrameSender frames_;
+
+    std::mutex lock_;  // commands_, end_
     std::condition_variable wake_;
     std::deque<Command> commands_;
     bool end_ = false;
-    std::optional<CaptureFrame> pending_;  // the newest frame not yet sent; older ones are dropped
-    std::condition_variable frameReady_;
-    bool senderStop_ = false;
-    std::thread sender_;
 
     std::atomic<uint64_t> mainWindow_{0};
     std::atomic<bool> sending_{false};

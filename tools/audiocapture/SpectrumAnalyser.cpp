@@ -9,9 +9,9 @@
 using namespace capture;
 
 namespace {
-// Per hop of 512 samples (about 12 ms at 44.1 kHz) the level falls to this part of itself, so a
+// Per hop of 1024 samples (about 23 ms at 44.1 kHz) the level falls to this part of itself, so a
 // beat fades in about 150 ms.
-constexpr float kEnvelopeRelease = 0.85f;
+constexpr float kEnvelopeRelease = 0.72f;
 // The level runs from silence at -60 dB RMS to 1 at 0 dB.
 constexpr float kLevelFloorDb = -60.f;
 
@@ -21,19 +21,28 @@ uint32_t ScaleComponent(uint32_t component, float level) {
 }
 }  // namespace
 
+uint32_t SpectrumValueOfDb(float db) {
+    const float units = (db - float(kSpectrumFloorDb)) * float(kSpectrumUnitsPerDb);
+    if (!(units > 0.f)) return 0;
+    return units >= float(kMaxSpectrumValue) ? kMaxSpectrumValue : static_cast<uint32_t>(units);
+}
+
 uint32_t SpectrumValueOf(float relativeMagnitude) {
     if (!(relativeMagnitude > 0.f)) return 0;
-    const float db = 20.f * std::log10(relativeMagnitude);
-    const float units = (db - float(kSpectrumFloorDb)) * float(kSpectrumUnitsPerDb);
-    if (units <= 0.f) return 0;
-    return std::min(kMaxSpectrumValue, static_cast<uint32_t>(units));
+    return SpectrumValueOfDb(20.f * std::log10(relativeMagnitude));
 }
 
 CSpectrumAnalyser::CSpectrumAnalyser(FrameSink sink)
-    : sink_(std::move(sink)), fft_(kiss_fftr_alloc(kWindow, 0, nullptr, nullptr)),
-      input_(kWindow), output_(kWindow / 2 + 1) {
-    for (size_t i = 0; i < kWindow; ++i)
+    : sink_(std::move(sink)), fft_(kiss_fftr_alloc(kWindow, 0, nullptr, nullptr)) {
+    float windowSum = 0;
+    for (size_t i = 0; i < kWindow; ++i) {
         window_[i] = 0.5f - 0.5f * std::cos(2.f * std::numbers::pi_v<float> * float(i) / float(kWindow));
+        windowSum += window_[i];
+    }
+    // A full-scale sine of amplitude 1 gives a bin magnitude of windowSum / 2.
+    fullScaleDb_ = 20.f * std::log10(windowSum / 2.f);
+    // Bins whose power lies below the spectrum's floor are 0 without a logarithm (silence).
+    floorPower_ = std::pow(10.f, (fullScaleDb_ + float(kSpectrumFloorDb)) / 10.f);
 }
 
 CSpectrumAnalyser::~CSpectrumAnalyser() { kiss_fftr_free(fft_); }
@@ -44,35 +53,29 @@ void CSpectrumAnalyser::SetStyleColour(uint32_t red, uint32_t green, uint32_t bl
 }
 
 void CSpectrumAnalyser::Reset() {
-    history_.fill(0);
     filled_ = 0;
-    next_ = 0;
-    sinceLast_ = 0;
     envelope_ = 0;
 }
 
 void CSpectrumAnalyser::Push(std::span<const float> samples) {
-    for (float sample : samples) {
-        // A ring of the newest kWindow samples; next_ is the oldest once it is full.
-        history_[next_] = sample;
-        next_ = (next_ + 1) % kWindow;
-        if (filled_ < kWindow) ++filled_;
-        if (++sinceLast_ >= kHop && filled_ == kWindow) {
-            sinceLast_ = 0;
+    while (!samples.empty()) {
+        const size_t take = std::min(samples.size(), kWindow - filled_);
+        std::copy_n(samples.begin(), take, history_.begin() + std::ptrdiff_t(filled_));
+        filled_ += take;
+        samples = samples.subspan(take);
+        if (filled_ == kWindow) {
             Analyse();
+            // The newest kWindow - kHop samples stay for the next window.
+            std::copy(history_.begin() + kHop, history_.end(), history_.begin());
+            filled_ = kWindow - kHop;
         }
     }
 }
 
 void CSpectrumAnalyser::Analyse() {
-    float windowSum = 0;
     double hopEnergy = 0;
-    for (size_t i = 0; i < kWindow; ++i) {
-        const float sample = history_[(next_ + i) % kWindow];
-        input_[i] = sample * window_[i];
-        windowSum += window_[i];
-        if (i >= kWindow - kHop) hopEnergy += double(sample) * sample;
-    }
+    for (size_t i = 0; i < kWindow; ++i) input_[i] = history_[i] * window_[i];
+    for (size_t i = kWindow - kHop; i < kWindow; ++i) hopEnergy += double(history_[i]) * history_[i];
     kiss_fftr(fft_, input_.data(), reinterpret_cast<kiss_fft_cpx*>(output_.data()));
 
     CaptureFrame frame;
@@ -80,8 +83,8 @@ void CSpectrumAnalyser::Analyse() {
     size_t loudestBin = 0;
     for (size_t bin = 1; bin <= kSpectrumValues; ++bin) {
         const float re = output_[bin][0], im = output_[bin][1];
-        const float magnitude = 2.f * std::sqrt(re * re + im * im) / windowSum;
-        const uint32_t value = SpectrumValueOf(magnitude);
+        const float power = re * re + im * im;
+        const uint32_t value = power > floorPower_ ? SpectrumValueOfDb(10.f * std::log10(power) - fullScaleDb_) : 0;
         frame.spectrum[bin - 1] = value;
         if (value > loudest) loudest = value, loudestBin = bin - 1;
     }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <vector>
 
 #include "app/music/CaptureProtocol.h"
 
@@ -22,9 +21,10 @@ struct CaptureFrame {
 class CSpectrumAnalyser {
 public:
     static constexpr size_t kWindow = 1024;
-    // Half a window: 86 frames a second at 44.1 kHz keep the delay from a beat to its frame at
-    // 12 ms or less (a hop of 1024 saves a quarter of the program's CPU but adds 12 ms).
-    static constexpr size_t kHop = 512;
+    // A whole window: 43 frames a second at 44.1 kHz, one every 23 ms, about as often as the
+    // keyboard can show a new picture (a lit key fades in 24 ms); each frame wakes the program and
+    // goes over the bus, so this halves its CPU against half a window, for 12 ms more delay.
+    static constexpr size_t kHop = 1024;
 
     using FrameSink = std::function<void(const CaptureFrame&)>;
     explicit CSpectrumAnalyser(FrameSink sink);
@@ -44,15 +44,18 @@ private:
     FrameSink sink_;
     kiss_fftr_state* fft_ = nullptr;
     std::array<float, kWindow> window_{};
+    // 20 log10 of the magnitude that a full-scale sine gives in its bin: the spectrum's 0 dB.
+    float fullScaleDb_ = 0;
+    float floorPower_ = 0;
+    // The newest samples, oldest first; once full, each frame moves the newest part to the front.
     std::array<float, kWindow> history_{};
-    size_t filled_ = 0;     // samples in history_ (up to kWindow)
-    size_t next_ = 0;       // where the next sample goes
-    size_t sinceLast_ = 0;  // new samples since the last frame
+    size_t filled_ = 0;
     float envelope_ = 0;
     std::atomic<uint32_t> styleColour_{0x090000};  // 0x00BBGGRR, components 0..9
-    std::vector<float> input_;
-    std::vector<std::array<float, 2>> output_;
+    std::array<float, kWindow> input_{};
+    std::array<std::array<float, 2>, kWindow / 2 + 1> output_{};
 };
 
-// The spectrum value of one bin magnitude (relative to a full-scale sine).
+// The spectrum value of one bin magnitude (relative to a full-scale sine), and of its level in dB.
 uint32_t SpectrumValueOf(float relativeMagnitude);
+uint32_t SpectrumValueOfDb(float db);

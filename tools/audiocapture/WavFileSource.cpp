@@ -31,25 +31,24 @@ void CWavFileSource::Close() {
 void CWavFileSource::Run(SampleSink sink) {
     using Clock = std::chrono::steady_clock;
     const size_t hop = CSpectrumAnalyser::kHop;
-    const auto hopTime = std::chrono::nanoseconds(1'000'000'000LL * int64_t(hop) / audio_.sampleRate);
-    const std::vector<float> silence(hop, 0.f);
+    const int64_t rate = audio_.sampleRate;
+    const auto start = Clock::now();
+    std::vector<float> block(hop);
     size_t position = 0;
-    auto due = Clock::now();
+    uint64_t delivered = 0;  // samples handed on since the start
     std::unique_lock<std::mutex> hold(lock_);
-    while (!stop_) {
+    for (;;) {
+        // A block goes out once its last sample would have been played, as a sound card's would.
+        const auto due = start + std::chrono::nanoseconds(int64_t(delivered + hop) * 1'000'000'000LL / rate);
+        // Close wakes it at once.
+        if (wake_.wait_until(hold, due, [this] { return stop_; })) return;
         hold.unlock();
-        if (position < audio_.samples.size()) {
-            const size_t count = std::min(hop, audio_.samples.size() - position);
-            sink({audio_.samples.data() + position, count});
-            if (count < hop) sink({silence.data(), hop - count});
-            position += count;
-            if (loop_ && position >= audio_.samples.size()) position = 0;
-        } else {
-            sink(silence);
+        for (float& sample : block) {
+            if (loop_ && position == audio_.samples.size()) position = 0;  // no gap between rounds
+            sample = position < audio_.samples.size() ? audio_.samples[position++] : 0.f;
         }
-        due += hopTime;
+        sink(block);
+        delivered += hop;
         hold.lock();
-        // Sleeps until the next hop is due; Close wakes it at once.
-        wake_.wait_until(hold, due, [this] { return stop_; });
     }
 }

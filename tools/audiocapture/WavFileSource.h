@@ -1,6 +1,7 @@
 #pragma once
-// Plays a WAV file into the analyser at the file's own pace (one hop of samples when it is due,
-// sleeping in between), then silence, as a quiet desktop would give.
+// Plays a WAV file into the analyser at the file's own pace (one hop of samples once it has been
+// "played", sleeping in between), then silence, as a quiet desktop would give; looped, the file
+// starts again without a gap, so its beats keep their period.
 #include <condition_variable>
 #include <mutex>
 #include <thread>

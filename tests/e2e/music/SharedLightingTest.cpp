@@ -51,7 +51,7 @@ protected:
 
 TEST_F(SharedLighting, BreathingSharedFromOnePagePutsBothKeyboardsOnItInStep) {
     Open();
-    PlugBoth();
+    ASSERT_NO_FATAL_FAILURE(PlugBoth());
     Click(window_->FindControl("device_select_next"));
     const uint8_t breathing = DeviceCodeOf(*second_, kT3H7, kEffectBreathing);
     ChooseEffect(kT3H7, 6);  // the second keyboard shows something else before the share
@@ -84,7 +84,7 @@ TEST_F(SharedLighting, BreathingSharedFromOnePagePutsBothKeyboardsOnItInStep) {
 
 TEST_F(SharedLighting, AnEffectThatCannotBeSharedChangesNothing) {
     Open();
-    PlugBoth();
+    ASSERT_NO_FATAL_FAILURE(PlugBoth());
     ChooseEffect(kT5K1, kEffectNotShared);
     CControlUI* button = PageControl(kT5K1, "deng_same_mode");
     ASSERT_NE(button, nullptr);
@@ -101,7 +101,7 @@ TEST_F(SharedLighting, AnEffectThatCannotBeSharedChangesNothing) {
 
 TEST_F(SharedLighting, ALightingEditOnTheActiveDeviceOrOneDeviceLeftEndsSharing) {
     Open();
-    PlugBoth();
+    ASSERT_NO_FATAL_FAILURE(PlugBoth());
     ChooseEffect(kT5K1, kEffectBreathing);
     Share();
     ASSERT_TRUE(Sharing(kT5K1) && Sharing(kT3H7));
@@ -125,7 +125,7 @@ TEST_F(SharedLighting, ALightingEditOnTheActiveDeviceOrOneDeviceLeftEndsSharing)
 
 TEST_F(SharedLighting, WhileNothingSharesTheThreadWakesAboutOnceASecond) {
     Open();
-    PlugBoth();
+    ASSERT_NO_FATAL_FAILURE(PlugBoth());
     Pump(300);
     const uint64_t before = window_->SharedLighting().Passes();
     Pump(2500);

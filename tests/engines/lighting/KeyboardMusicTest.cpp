@@ -141,3 +141,19 @@ TEST(AudioColour, Effect27ShowsTheFirstThreeColourValues) {
     EXPECT_EQ(rig.At(100), Rec({0xFF, 0x80, 0x7F}, 128));
     EXPECT_EQ(rig.renderer.ColourInput()[5], 9u);
 }
+
+TEST(MusicStyles, KeysOffTheStyleMapShowTheBackgroundNotTheEffectBefore) {
+    // Point 79 is in neither map, 120 only in the column map; 51 is in both.
+    const struct { uint8_t mode; std::vector<size_t> off; } cases[] = {{0, {79, 16}}, {1, {79}}, {3, {79, 120}}, {5, {79}}};
+    for (const auto& c : cases) {
+        KeyboardRig rig(0x5062, {.effect = 27});
+        const uint32_t peaks[] = {200, 0, 0, 0, 0, 0};
+        rig.renderer.FeedAudioPeaks(peaks, 6);
+        rig.renderer.RenderAudioColour();
+        ASSERT_EQ(rig.At(79).Colour(), (Rgb{200, 0, 0}));
+        rig.Apply({.effect = 26});
+        rig.renderer.SetAudioLight(AudioWords(c.mode));
+        rig.renderer.RenderMusic();  // silence
+        for (size_t p : c.off) EXPECT_EQ(rig.At(p), kBg) << "mode " << int(c.mode) << ", point " << p;
+    }
+}
