@@ -1,11 +1,13 @@
 #include "app/devicelist/DeviceList.h"
 #include "app/routing/ControlBuilder.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
+#include "engines/mouse/TorvanelMouseDevice.h"
 #include "panels/controls/PanelControls.h"
 #include "panels/keyset/KeySetControlUI.h"
 #include "panels/lighting/LightingControls.h"
 #include "panels/macro/MacroControlUI.h"
 #include "panels/profile/DeviceProfileUI.h"
+#include "panels/recoil/ShootControlUI.h"
 
 void RegisterControlClasses() {
     RegisterPanelControls();
@@ -15,4 +17,6 @@ void RegisterControlClasses() {
     RegisterProfileControls();
     RegisterKeySetControls();
     RegisterMacroControls();
+    RegisterMouseControls();
+    RegisterShootControls();
 }

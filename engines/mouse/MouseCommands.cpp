@@ -112,7 +112,9 @@ int CTorvanelMouseDevice::WriteDeviceSettings(int page, uint8_t profileByte, uin
     return 1;
 }
 
-int CTorvanelMouseDevice::WriteLightParams(int /*profile*/, int /*value*/, int, int, int) {
+int CTorvanelMouseDevice::WriteLightParams(int /*profile*/, int /*value*/, int /*flag*/, int width, int height) {
+    // Callers that know the screen pass it; page edits use the size taken when the window started.
+    if (width > 0 && height > 0) SetScreenSize(width, height);
     return WriteDeviceSettings(0, 0, 1, screenWidth_, screenHeight_);
 }
 

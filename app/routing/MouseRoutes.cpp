@@ -1,0 +1,78 @@
+#include "app/routing/MouseRoutes.h"
+
+#include "app/routing/RouteHost.h"
+#include "toolkit/Button.h"
+#include "toolkit/PaintManager.h"
+#include "engines/mouse/TorvanelMouseDevice.h"
+#include "panels/recoil/ShootControlUI.h"
+
+using namespace DuiLib;
+
+namespace route {
+namespace {
+
+// The settings tabs of the mouse page and the function page each one shows: lighting, buttons,
+// DPI and report rate, recoil.
+constexpr int kTabFunctionPages[] = {1, 2, 5, 6};
+
+CTorvanelMouseDevice* ActiveMouse(RouteCall& call) {
+    CTorvanelUSBDevice* engine = call.host.ActiveDevice();
+    auto* mouse =
+        engine ? static_cast<CTorvanelMouseDevice*>(engine->GetInterface(CTorvanelMouseDevice::kClassName)) : nullptr;
+    if (mouse) mouse->SetScreenSize(call.host.ScreenWidth(), call.host.ScreenHeight());
+    return mouse;
+}
+
+bool Selected(CControlUI* control) {
+    auto* option = control ? static_cast<COptionUI*>(control->GetInterface("Option")) : nullptr;
+    return option && option->IsSelected();
+}
+
+}  // namespace
+
+void MouseDpiCheck(RouteCall& call) {
+    if (CTorvanelMouseDevice* mouse = ActiveMouse(call)) mouse->OnDpiCheckChanged(call.number);
+}
+
+void MouseDpiSlider(RouteCall& call) {
+    if (CTorvanelMouseDevice* mouse = ActiveMouse(call)) mouse->OnDpiSliderReleased(call.number);
+}
+
+void MouseDpiSliderMoving(RouteCall& call) {
+    if (CTorvanelMouseDevice* mouse = ActiveMouse(call)) mouse->OnDpiSliderMoving(call.number);
+}
+
+void MouseDpiEdit(RouteCall& call) {
+    if (CTorvanelMouseDevice* mouse = ActiveMouse(call)) mouse->OnDpiEditDone(call.number);
+}
+
+void MousePointer(RouteCall& call) {
+    if (CTorvanelMouseDevice* mouse = ActiveMouse(call)) mouse->OnPointerSettingChanged(call.name);
+}
+
+void MouseSettingsTab(RouteCall& call) {
+    CTorvanelMouseDevice* mouse = ActiveMouse(call);
+    if (!mouse || !Selected(call.msg.pSender)) return;  // the cleared neighbour reports too
+    if (call.number < 0 || call.number >= static_cast<int>(std::size(kTabFunctionPages))) return;
+    mouse->SelectSettingsTab(call.number);
+    mouse->ShowFunctionPage(kTabFunctionPages[call.number]);
+}
+
+bool MousePollingRate(RouteCall& call) {
+    CTorvanelMouseDevice* mouse = ActiveMouse(call);
+    if (!mouse) return false;
+    if (Selected(call.msg.pSender)) mouse->OnReportRateSelected(call.number);
+    return true;
+}
+
+void Recoil(RouteCall& call) {
+    CTorvanelMouseDevice* mouse = ActiveMouse(call);
+    if (!mouse) return;
+    CControlUI* control = mouse->FindSubControl("ShootControlItem");
+    auto* panel = control ? static_cast<CShootControlUI*>(control->GetInterface(CShootControlUI::kClassName)) : nullptr;
+    if (!panel) return;
+    CPaintManagerUI* manager = panel->GetManager();
+    panel->HandleNotify(*mouse, call.msg.sType, call.name, call.number, manager ? manager->GetPaintWindow() : 0);
+}
+
+}  // namespace route
