@@ -2,6 +2,7 @@
 #include "engines/mouse/TorvanelMouseDevice.h"
 
 #include "toolkit/ControlFactory.h"
+#include "engines/device/DeviceKeyButton.h"
 #include "platform/DebugOutput.h"
 #include "store/LightingFiles.h"
 #include "store/MacroLibrary.h"
@@ -167,6 +168,7 @@ void CTorvanelMouseDevice::PreviewBody(const WorkerArgs& args) {
 }
 
 void RegisterMouseControls() {
-    DuiLib::CControlFactory::GetInstance()->RegistControl(CTorvanelMouseDevice::kClassName,
-                                                          [] { return new CTorvanelMouseDevice(); });
+    auto* factory = DuiLib::CControlFactory::GetInstance();
+    factory->RegistControl(CTorvanelMouseDevice::kClassName, [] { return new CTorvanelMouseDevice(); });
+    factory->RegistControl(CDeviceKeyButtonUI::kClassName, [] { return new CDeviceKeyButtonUI(); });
 }

@@ -95,7 +95,7 @@ TEST_F(RoutingTest, WithoutAnActiveDeviceEveryRowIsQuietAndAsksNothing) {
     EXPECT_EQ(host.questions, 0);
     EXPECT_EQ(host.timers, 0);
     // Rows of panels that do not exist yet say what they would have called.
-    EXPECT_TRUE(capture.Contains("routing: click shootdate_save_btn -> recoil panel: save (not built yet)"));
+    EXPECT_TRUE(capture.Contains("routing: click hs_EQ_btn_save -> headset equaliser: save (not built yet)"));
 }
 
 TEST_F(RoutingTest, ListRowEditAndRemoveNeverReachTheDefaultHandler) {
@@ -134,8 +134,9 @@ TEST_F(RoutingTest, BuilderMakesOurControlsByTagAndSubLayoutsByTheirFile) {
         // Engines and panels of later work are not there yet; the toolkit then reports the tag.
         {"KeySetControlUI", "KeySetControl"},
         {"MacroSetControlUI", "MacroControl"},
-        {"TorvanelMouseDevice", nullptr},
-        {"ShootKeySetControlUI", nullptr},
+        {"TorvanelMouseDevice", "TorvanelMouseDevice"},
+        {"ShootKeySetControlUI", "ShootControl"},
+        {"TorvanelMousePadDevice", nullptr},
         {"Button", nullptr},
     };
     for (const Case& c : cases) {

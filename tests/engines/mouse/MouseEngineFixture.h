@@ -83,12 +83,6 @@ protected:
 
     // Plugs the product in and binds a configured engine to it the way the device list does.
     void Connect(bool throughReceiver = false) {
-        emu::MouseOptions options;
-        options.productId = throughReceiver ? emu::kMouseReceiverProductId : emu::kMouseWiredProductId;
-        options.dir = socketDir_.string();
-        mouse_ = std::make_unique<emu::EmulatedMouse>(options);
-        std::string error;
-        ASSERT_TRUE(mouse_->Start(error)) << error;
         engine_ = std::make_unique<CTorvanelMouseDevice>();
         engine_->SetKeyCount(7);
         engine_->SetLightCount(6);
@@ -98,7 +92,18 @@ protected:
         engine_->SetDefaultLightingName("nuvex_light");
         engine_->SetModelIndex(1);
         engine_->SetListEntry(&entry_);
-        engine_->SetScreenSize(1920, 1080);
+        Bind(*engine_, throughReceiver);
+    }
+
+    // Plugs the product in and opens its command collection on the engine's channel.
+    void Bind(CTorvanelMouseDevice& engine, bool throughReceiver) {
+        emu::MouseOptions options;
+        options.productId = throughReceiver ? emu::kMouseReceiverProductId : emu::kMouseWiredProductId;
+        options.dir = socketDir_.string();
+        mouse_ = std::make_unique<emu::EmulatedMouse>(options);
+        std::string error;
+        ASSERT_TRUE(mouse_->Start(error)) << error;
+        engine.SetScreenSize(1920, 1080);
         DeviceInterfaceEntry row{};
         row.vendorId = 0x7A61;
         row.productId = options.productId;
@@ -109,8 +114,8 @@ protected:
         row.devicePath = PathOf(options.productId, kCommandCollection);
         ASSERT_FALSE(row.devicePath.empty());
         eventPath_ = PathOf(options.productId, kEventCollection);
-        engine_->SetInterfaceRow(row);
-        CCommandChannel& channel = engine_->CommandChannel();
+        engine.SetInterfaceRow(row);
+        CCommandChannel& channel = engine.CommandChannel();
         if (throughReceiver) {
             CriticalSectionLock lock(channel.ReceiverRecordLock());
             ASSERT_EQ(channel.SecondaryRecord().Open(row.devicePath, 1, 1, 1, 0), 1);
