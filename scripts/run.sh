@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the project (ZORV_BUILD_DIR, default build/) and starts the manager with an emulated
+# Builds the project (ZORV_BUILD_DIR, default build-run/, an optimised build kept apart from the
+# test build so that neither rebuilds the other) and starts the manager with an emulated
 # keyboard (product 0x5062, or the one given with --product). Without a display the manager runs
 # offscreen for a few seconds and leaves a screenshot of its main window (ZORV_SCREENSHOT), whose
 # path is printed.
@@ -23,7 +24,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-build=${ZORV_BUILD_DIR:-build}
+build=${ZORV_BUILD_DIR:-build-run}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)" --target zorv-wired-manager zorv-emulator
 

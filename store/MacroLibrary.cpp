@@ -38,6 +38,8 @@ std::string CMacroLibrary::MacroFilePath(int index) const {
 }
 
 void CMacroLibrary::LoadMacroList() {
+    // The caller empties the list control first; the names follow it, or a reload would double them.
+    names_.clear();
     if (folder_.empty()) return;
     for (const MacroInfoEntry& entry : ReadMacroLibrary(LibraryPath())) {
         view_.AddItem(entry.MacroName, entry.Guid);

@@ -147,8 +147,15 @@ UINT CWindowWnd::ShowModal() {
     m_impl->modalResult = &result;
     host->setWindowModality(Qt::ApplicationModal);
     ShowWindow(true);
+    const HWND hwnd = m_hWnd;
     loop.exec();
-    // The window may be gone by now (deleted in OnFinalMessage); only locals are used.
+    // The window may be gone by now (deleted in OnFinalMessage): only locals are used, and the
+    // handle (never reused) tells whether it is still there. When the loop ended for another
+    // reason (the application quitting), the window must forget the loop that is going away.
+    if (FromHandle(hwnd) == this) {
+        m_impl->modalLoop = nullptr;
+        m_impl->modalResult = nullptr;
+    }
     return result;
 }
 

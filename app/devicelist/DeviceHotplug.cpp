@@ -4,6 +4,8 @@
 #include "app/devicelist/DeviceOption.h"
 #include "toolkit/PaintManager.h"
 #include "device/channel/ReceiverLinkPoll.h"
+#include "device/registry/ModelRegistry.h"
+#include "engines/device/EventInterfaceOwner.h"
 #include "engines/device/TorvanelUSBDevice.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "platform/DebugOutput.h"
@@ -64,7 +66,7 @@ int CDeviceList::FindByIdentity(int row, const RowView& view, bool partnerToo) c
 
 int CDeviceList::FindByProduct(DeviceFamily family, int vendorId, int productId) const {
     for (size_t i = 0; i < pages_.size(); ++i) {
-        const DevicePageEntry& pageRow = kPageTable[pages_[i].pageRow];
+        const DevicePageEntry& pageRow = PageTable()[static_cast<size_t>(pages_[i].pageRow)];
         if (pages_[i].family == family && pageRow.vendorId == vendorId && pageRow.productId == productId)
             return static_cast<int>(i);
     }
@@ -131,16 +133,22 @@ void CDeviceList::ArriveEvent(int row, const RowView& view) {
     (void)row;
     const int index = FindEventOwner(view);
     if (index < 0) return;
-    if (auto* keyboard = dynamic_cast<CTorvanelKeyboardDevice*>(pages_[index].engine))
+    CTorvanelUSBDevice* engine = pages_[index].engine;
+    if (auto* keyboard = dynamic_cast<CTorvanelKeyboardDevice*>(engine))
         keyboard->ReattachEventRecord(view.row.devicePath, view.row.deviceKind);
+    else if (auto* owner = dynamic_cast<IEventInterfaceOwner*>(engine))
+        owner->OpenEventInterface(view.row.devicePath, view.row.deviceKind);
 }
 
 void CDeviceList::RemoveEvent(const RowView& view) {
     const int index = FindEventOwner(view);
     if (index < 0) return;
     // The listener would only spin on a handle whose device has gone.
-    if (auto* keyboard = dynamic_cast<CTorvanelKeyboardDevice*>(pages_[index].engine))
+    CTorvanelUSBDevice* engine = pages_[index].engine;
+    if (auto* keyboard = dynamic_cast<CTorvanelKeyboardDevice*>(engine))
         keyboard->DetachEventRecord(view.row.deviceKind);
+    else if (auto* owner = dynamic_cast<IEventInterfaceOwner*>(engine))
+        owner->CloseEventInterface(view.row.deviceKind);
 }
 
 void CDeviceList::RemoveCommand(int row, const RowView& view) {

@@ -9,6 +9,7 @@
 #include "toolkit/Label.h"
 #include "toolkit/PaintManager.h"
 #include "device/registry/ModelLookup.h"
+#include "device/registry/ModelRegistry.h"
 #include "engines/device/TorvanelUSBDevice.h"
 
 using namespace DuiLib;
@@ -74,7 +75,7 @@ CContainerUI* CDeviceList::EntryStrip() const {
 
 int CDeviceList::CreatePages(IDialogBuilderCallback* callback, const std::string& profileId) {
     int built = 0;
-    for (const DevicePageEntry& page : kPageTable) {
+    for (const DevicePageEntry& page : PageTable()) {
         const int row = FindInterfaceRow(static_cast<uint16_t>(page.vendorId), static_cast<uint16_t>(page.productId),
                                          static_cast<uint16_t>(page.deviceKind), static_cast<uint16_t>(page.interfaceRole));
         if (row >= 0 && BuildPage(row, callback, profileId) >= 0) ++built;
@@ -89,8 +90,8 @@ int CDeviceList::BuildPage(int interfaceRow, IDialogBuilderCallback* callback, c
     CTabLayoutUI* pageTabs = Tabs(kPageTabsName);
     CContainerUI* strip = EntryStrip();
     if (p < 0 || !powerTabs || !pageTabs || !strip) return -1;
-    const DevicePageEntry& pageRow = kPageTable[p];
-    const DeviceLayoutEntry& layout = kLayoutTable[p];
+    const DevicePageEntry& pageRow = PageTable()[static_cast<size_t>(p)];
+    const DeviceLayoutEntry& layout = LayoutTable()[static_cast<size_t>(p)];
     DeviceInterfaceEntry row;
     {
         CriticalSectionLock hold(rowsLock_);
@@ -148,10 +149,7 @@ int CDeviceList::BuildPage(int interfaceRow, IDialogBuilderCallback* callback, c
         name->SetText(pageRow.typeFolderName);
     }
     // Two keyboards would read alike; the model (product row of the model index) tells them apart.
-    if (CControlUI* model = entry->FindSubControl("device_select_model"))
-        model->SetText(pageRow.modelIndex >= 0 && pageRow.modelIndex < static_cast<int>(kProductTable.size()) - 1
-                           ? kProductTable[pageRow.modelIndex].productName
-                           : "");
+    if (CControlUI* model = entry->FindSubControl("device_select_model")) model->SetText(PageModelName(p));
     entry->SetEngine(engine, engine);
     engine->SetListEntry(entry);
     entry->SetPresenceHandler([this](CDeviceOptionUI& e, bool present) {

@@ -3,7 +3,7 @@
 #include "app/language/LanguageSwitcher.h"
 #include "toolkit/Control.h"
 #include "toolkit/WindowMessages.h"
-#include "device/registry/ModelTables.h"
+#include "device/registry/ModelRegistry.h"
 
 using namespace DuiLib;
 
@@ -68,7 +68,7 @@ void CAboutWnd::SetVersionLine() {
     probe->SetResourceText(true);
     probe->SetText("software_rev_text");
     version->SetResourceText(false);
-    version->SetText(probe->GetText() + kProductTable.back().extraLabel);
+    version->SetText(probe->GetText() + ProductTable().back().extraLabel);
 }
 
 void ShowAbout(HWND mainWindow) {

@@ -11,6 +11,7 @@
 #include "app/shell/MainWnd.h"
 #include "app/shell/PrivateFonts.h"
 #include "app/shell/TerminationSignals.h"
+#include "device/registry/ModelRegistry.h"
 #include "toolkit/UIlib.h"
 #include "platform/DebugOutput.h"
 #include "platform/Folders.h"
@@ -27,6 +28,15 @@ constexpr UINT kAppIconId = 107;
 std::string EnvOr(const char* name, const char* fallback) {
     const char* value = std::getenv(name);
     return value && *value ? value : fallback;
+}
+// Before the device list exists: its pages are built from the tables these rows join.
+void LoadProductsOfDeviceFiles() {
+    const DeviceFileReport report = LoadDeviceFiles(DeviceFileFolders());
+    for (const std::string& name : report.added) DebugOutput("device files: added \"" + name + "\"");
+    for (const std::string& problem : report.problems) {
+        std::fprintf(stderr, "zorv-wired-manager: device file skipped: %s\n", problem.c_str());
+        DebugOutput("device files: skipped " + problem);
+    }
 }
 }  // namespace
 
@@ -51,6 +61,7 @@ int RunApplication(int, char**) {
         return 0;
     }
 
+    LoadProductsOfDeviceFiles();
     CPaintManagerUI::SetResourcePath(ProgramFolder() + "skin/");
     CResourceManager::GetInstance()->LoadResource("res.xml");
     RegisterControlClasses();

@@ -2,6 +2,7 @@
 #include "app/shell/AppMessages.h"
 #include "app/shell/DeviceListReport.h"
 #include "app/shell/MainWnd.h"
+#include "device/registry/ModelRegistry.h"
 #include "platform/DebugOutput.h"
 #include "platform/bus/MessageBus.h"
 
@@ -11,7 +12,7 @@ void CMainWnd::ReportDeviceList() {
     if (!bus_ || !bus_->Running()) return;
     const BusTarget tool = BusTarget::ByTitle(kServiceToolTitle);
     if (!bus_->WindowExists(tool)) return;
-    const DeviceListReport report = MakeDeviceListReport(kPageTable);
+    const DeviceListReport report = MakeDeviceListReport(PageTable());
     const BusAnswer answer = bus_->CopyDataTo(tool, GetHWND(), kDeviceListReportId, report);
     DebugOutput(std::string("main window: device list report ") + BusStatusText(answer.status));
 }

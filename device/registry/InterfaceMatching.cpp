@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "device/hid/HidInterface.h"
+#include "device/registry/ModelRegistry.h"
 
 namespace {
 
@@ -30,8 +31,9 @@ std::string Hex4(uint16_t value) {
 
 InterfaceList MakeInterfaceList() {
     InterfaceList list;
-    list.reserve(kInterfaceTable.size());
-    for (const DeviceInterfaceRow& row : kInterfaceTable) {
+    const auto table = InterfaceTable();
+    list.reserve(table.size());
+    for (const DeviceInterfaceRow& row : table) {
         DeviceInterfaceEntry entry{row, {}, {}};
         entry.present = 0;
         list.push_back(std::move(entry));
@@ -49,7 +51,8 @@ bool PassesPrecheck(const InterfaceList& list, const std::string& path) {
     const uint16_t productId = ParsePid(path);
     const uint16_t interfaceNumber = ParseInterfaceNumber(path);
     const uint16_t collectionNumber = ParseCollectionNumber(path);
-    const bool inTable = std::any_of(kInterfaceTable.begin(), kInterfaceTable.end(), [&](const auto& row) {
+    const auto table = InterfaceTable();
+    const bool inTable = std::any_of(table.begin(), table.end(), [&](const auto& row) {
         return SameAddress(row, vendorId, productId, interfaceNumber, collectionNumber);
     });
     return inTable && std::any_of(list.begin(), list.end(), [&](const DeviceInterfaceEntry& e) {
@@ -59,9 +62,10 @@ bool PassesPrecheck(const InterfaceList& list, const std::string& path) {
 
 int MatchInterface(InterfaceList& list, const InterfaceCandidate& candidate) {
     if (candidate.vendorId == 0 || candidate.path.empty()) return -1;
-    const auto tableRow = std::find_if(kInterfaceTable.begin(), kInterfaceTable.end(),
-                                       [&](const auto& row) { return SameSixValues(row, candidate); });
-    if (tableRow == kInterfaceTable.end()) return -1;
+    const auto table = InterfaceTable();
+    const auto tableRow =
+        std::find_if(table.begin(), table.end(), [&](const auto& row) { return SameSixValues(row, candidate); });
+    if (tableRow == table.end()) return -1;
     for (size_t i = 0; i < list.size(); ++i) {
         DeviceInterfaceEntry& entry = list[i];
         if (SameSixValues(entry, candidate) && entry.deviceKind == tableRow->deviceKind &&
@@ -96,14 +100,15 @@ bool IsInterfaceStillThere(CHidInterface& probe, const std::string& path) {
 std::string DescribeMismatch(const InterfaceList& list, const InterfaceCandidate& c) {
     if (c.vendorId == 0) return "vendor id 0 is never matched";
     std::vector<const DeviceInterfaceRow*> sameProduct;
-    for (const auto& row : kInterfaceTable)
+    const auto table = InterfaceTable();
+    for (const auto& row : table)
         if (row.vendorId == c.vendorId && row.productId == c.productId) sameProduct.push_back(&row);
     if (sameProduct.empty()) return "not a supported product";
 
     auto rowsWith = [&](auto predicate) {
         std::string numbers;
         for (const DeviceInterfaceRow* row : sameProduct)
-            if (predicate(*row)) numbers += (numbers.empty() ? "" : ", ") + std::to_string(row - kInterfaceTable.data());
+            if (predicate(*row)) numbers += (numbers.empty() ? "" : ", ") + std::to_string(row - table.data());
         return numbers;
     };
     if (rowsWith([&](const auto& r) { return r.interfaceNumber == c.interfaceNumber; }).empty())
@@ -121,7 +126,7 @@ std::string DescribeMismatch(const InterfaceList& list, const InterfaceCandidate
         return "collection " + std::to_string(c.collectionNumber) + " is not used (the rows use collection " +
                collections + ")";
 
-    const long rowIndex = address - kInterfaceTable.data();
+    const long rowIndex = address - table.data();
     if (address->usagePage != c.usagePage || address->usage != c.usage)
         return "collection " + std::to_string(c.collectionNumber) + " has usage page " + Hex4(c.usagePage) +
                " usage " + Hex4(c.usage) + "; row " + std::to_string(rowIndex) + " expects usage page " +

@@ -1,5 +1,5 @@
 #pragma once
-// Matching HID interface paths against the interface table, in its run-time copy.
+// Matching HID interface paths against the interface table (ModelRegistry.h), in its run-time copy.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 #pragma once
-// Look-ups in the constant model tables.
+// Look-ups in the run-time model tables (ModelRegistry.h).
 #include <cstdint>
 
 #include "device/registry/ModelTables.h"

@@ -1,8 +1,8 @@
 #pragma once
 // The product table as the update window lists it, with firmware versions filled in.
-#include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "device/registry/ModelTables.h"
 
@@ -12,9 +12,9 @@ struct DeviceVersionSource {
     uint16_t versionNumber = 0;  // VersionNumber of the command interface's attributes
 };
 
-using ProductInfoTable = std::array<ProductInfoEntry, kProductTable.size()>;
+using ProductInfoTable = std::vector<ProductInfoEntry>;
 
-// Product row k gets the version of the k-th device-list entry (display order) when it is
-// connected, else 0; the last row gets kApplicationVersionNumber. Entries beyond the device rows
-// are ignored.
+// Every product row (ModelRegistry.h): row k gets the version of the k-th device-list entry
+// (display order) when it is connected, else 0; the last row gets kApplicationVersionNumber.
+// Entries beyond the device rows are ignored.
 ProductInfoTable FillProductVersions(std::span<const DeviceVersionSource> devicesInDisplayOrder);

@@ -1,5 +1,6 @@
 // The manager killed with SIGKILL at random moments while a person edits: lighting colours, new,
-// copied and deleted profiles, clicked at a steady pace against an emulated keyboard. After every
+// copied and deleted profiles, new, renamed and saved macros, clicked at a steady pace against an
+// emulated keyboard. After every
 // kill each file of the user data folder must be whole (valid JSON), the profile lists must name
 // only files that exist, and no profile that existed when the run began may be gone, except one
 // the trial deleted. 50 trials by default; ZORV_KILL_TRIALS=1000 is the long mode and
@@ -47,6 +48,15 @@ constexpr int kPanelTop = kPageAreaTop + 10 + 40 + 10;
 constexpr int kSwatchTop = kPanelTop + 12 + (32 + 28 + 28 + 28 + 1 + 24 + 96) + 7 * 8;
 constexpr LayoutPoint Swatch(int n) { return {kPanelLeft + 12 + n * (28 + 8) + 14, kSwatchTop + 12}; }
 constexpr int kSwatches = 8;
+// The settings tabs beside the strip, and the macro panel of the Macros tab (see MacroControl.xml).
+constexpr LayoutPoint kLightingTab{660, kStripCentreY};
+constexpr LayoutPoint kMacrosTab{804, kStripCentreY};
+constexpr LayoutPoint kFirstMacro{720, 228};
+constexpr LayoutPoint kMacroNameEdit{758, 294};
+constexpr LayoutPoint kMacroRename{875, 294};
+constexpr LayoutPoint kMacroAdd{925, 294};
+constexpr LayoutPoint kMacroSave{869, 538};
+constexpr int kMacrosKept = 40;  // below the library's limit, so no notice box takes the clicks
 
 struct Window {
     std::string id;
@@ -87,7 +97,17 @@ void Click(ManagerRig& rig, const Window& w, LayoutPoint p) {
 // ---- what the user data folder holds ----------------------------------------------------------
 bool IsJsonFile(const fs::path& file) {
     const std::string ext = file.extension().string();
-    return ext == ".Json" || ext == ".json" || ext == ".ini";
+    return ext == ".Json" || ext == ".json" || ext == ".ini" || ext == ".config" || ext == ".mac";
+}
+
+// Macros the keyboard's library lists now (a macro's file only exists once it was saved).
+int MacroCount(const fs::path& folder) {
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+        if (it->path().filename() == "macro.config")
+            return static_cast<int>(ParseJsonText(ReadFile(it->path()))["MacroInfo"].size());
+    return 0;
 }
 
 struct FolderCheck {
@@ -126,7 +146,23 @@ FolderCheck CheckDataFolder(const fs::path& folder) {
     return check;
 }
 
-enum class Action { Swatch, Add, Copy, Delete };
+enum class Action { Swatch, Add, Copy, Delete, Macro };
+
+// A macro added or renamed, then saved, and back to the lighting tab for the other actions.
+void EditMacro(ManagerRig& rig, const Window& w, std::mt19937& random) {
+    Click(rig, w, kMacrosTab);
+    const int count = MacroCount(rig.DataFolder());
+    if (count == 0 || (count < kMacrosKept && random() % 2 == 0)) {
+        Click(rig, w, kMacroAdd);
+    } else {
+        Click(rig, w, kFirstMacro);
+        Click(rig, w, kMacroNameEdit);
+        rig.Run({"xdotool", "key", "ctrl+a", "type", "--delay", "5", "m" + std::to_string(random() % 100000)}, 3000);
+        Click(rig, w, kMacroRename);
+    }
+    Click(rig, w, kMacroSave);
+    Click(rig, w, kLightingTab);
+}
 
 TEST(KillTrials, NothingIsLostOrHalfWrittenWhenTheManagerIsKilled) {
     if (const std::string why = MissingPrerequisite(true, true); !why.empty()) GTEST_SKIP() << why;
@@ -162,8 +198,11 @@ TEST(KillTrials, NothingIsLostOrHalfWrittenWhenTheManagerIsKilled) {
             // The window takes its interface scale shortly after it is shown: look again each time.
             if (std::optional<Window> now = FindWindow(rig)) window = now;
             const int pick = std::uniform_int_distribution<int>(0, 99)(random);
-            const Action action = pick < 55 ? Action::Swatch : pick < 69 ? Action::Add : pick < 81 ? Action::Copy
-                                                                                                  : Action::Delete;
+            const Action action = pick < 50   ? Action::Swatch
+                                  : pick < 62 ? Action::Add
+                                  : pick < 72 ? Action::Copy
+                                  : pick < 82 ? Action::Delete
+                                              : Action::Macro;
             ++actions[action];
             ++clicks;
             switch (action) {
@@ -176,6 +215,7 @@ TEST(KillTrials, NothingIsLostOrHalfWrittenWhenTheManagerIsKilled) {
                     Click(rig, *window, kDeleteButton);
                     ++deletes;
                     break;
+                case Action::Macro: EditMacro(rig, *window, random); break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(80));
         }
@@ -215,10 +255,11 @@ TEST(KillTrials, NothingIsLostOrHalfWrittenWhenTheManagerIsKilled) {
     }
     size_t profiles = 0;
     for (const auto& [list, uuids] : CheckDataFolder(rig.DataFolder()).profiles) profiles += uuids.size();
-    std::printf("kill trials done: %ld files checked, %ld clicks (swatch %ld, add %ld, copy %ld, delete %ld), "
-                "%ld kills before the window was up, %zu profiles at the end\n",
+    std::printf("kill trials done: %ld files checked, %ld actions (swatch %ld, add %ld, copy %ld, delete %ld, "
+                "macro %ld), %ld kills before the window was up, %zu profiles and %d macros at the end\n",
                 filesChecked, clicks, actions[Action::Swatch], actions[Action::Add], actions[Action::Copy],
-                actions[Action::Delete], killsBeforeWindow, profiles);
+                actions[Action::Delete], actions[Action::Macro], killsBeforeWindow, profiles,
+                MacroCount(rig.DataFolder()));
 }
 
 }  // namespace

@@ -68,6 +68,14 @@ TEST_F(MacroLibrary, LoadListsNamesAndGuidsInLibraryOrder) {
     EXPECT_EQ(library_.GetSelectedMacro(), -1);
 }
 
+TEST_F(MacroLibrary, AReloadListsEachNameOnce) {
+    WriteLibrary({"one", "two"});
+    view_.items.clear();  // as the panel empties its list control before a reload
+    library_.LoadMacroList();
+    EXPECT_EQ(view_.Texts(), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(library_.GetMacroNames(), (std::vector<std::string>{"one", "two"}));
+}
+
 TEST_F(MacroLibrary, AddTakesTheLowestFreeNameAndSelectsTheNewMacro) {
     WriteLibrary({"macro_1", "Macro_3"});
     EXPECT_EQ(library_.AddMacro(), "macro_2");

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <unistd.h>
@@ -185,4 +187,15 @@ TEST(MessageLoop, RunsUntilQuitAndKeepsAnEarlyQuit) {
     worker.Start(nullptr, [&](const WorkerArgs&) { SendMessage(hwnd, kPresence, 9, 0); });
     EXPECT_EQ(CPaintManagerUI::MessageLoop(), 9);
     worker.Stop(1000);
+}
+
+// A modal loop that ends because the application quits leaves a window that can still be closed.
+TEST(WindowMessages, AModalWindowOutlivesItsLoopWhenTheApplicationQuits) {
+    WindowPtr w(OpenWindow("toolkit-test/sub.xml", 100, 50));
+    QTimer::singleShot(20, [] { QCoreApplication::exit(0); });
+    EXPECT_EQ(w->ShowModal(), static_cast<UINT>(IDCANCEL));
+    ASSERT_EQ(FromHandle(w->GetHWND()), w.get());
+    w->Close(IDOK);  // would end a loop that no longer exists
+    Pump();
+    EXPECT_FALSE(w->IsWindowVisible());
 }

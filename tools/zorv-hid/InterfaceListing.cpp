@@ -3,6 +3,7 @@
 #include <glob.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,7 +15,7 @@
 #include "device/hid/HidInterface.h"
 #include "device/hid/HidPath.h"
 #include "device/registry/InterfaceMatching.h"
-#include "device/registry/ModelTables.h"
+#include "device/registry/ModelRegistry.h"
 
 namespace {
 
@@ -30,9 +31,22 @@ std::string Printf(const char* format, auto... args) {
 
 bool IsSupportedProduct(uint16_t vendorId, uint16_t productId) {
     if (vendorId == 0) return false;
-    for (const DeviceInterfaceRow& row : kInterfaceTable)
+    for (const DeviceInterfaceRow& row : InterfaceTable())
         if (row.vendorId == vendorId && row.productId == productId) return true;
     return false;
+}
+
+// "0x7a61:0x5062, ..." for every product of the interface table, in table order.
+std::string SupportedProducts() {
+    std::vector<std::pair<uint16_t, uint16_t>> seen;
+    std::string text;
+    for (const DeviceInterfaceRow& row : InterfaceTable()) {
+        const auto product = std::make_pair(row.vendorId, row.productId);
+        if (row.vendorId == 0 || std::find(seen.begin(), seen.end(), product) != seen.end()) continue;
+        seen.push_back(product);
+        text += Printf("%s0x%04x:0x%04x", text.empty() ? "" : ", ", row.vendorId, row.productId);
+    }
+    return text;
 }
 
 std::vector<std::string> HidrawNodes() {
@@ -130,7 +144,7 @@ std::string ListingToText(const std::vector<ListedInterface>& listing) {
         text += Printf("  usage page 0x%04x  usage 0x%04x  report bytes: input %u, output %u, feature %u\n",
                        item.usagePage, item.usage, item.inputLength, item.outputLength, item.featureLength);
         if (item.row >= 0) {
-            const DeviceInterfaceRow& row = kInterfaceTable[static_cast<size_t>(item.row)];
+            const DeviceInterfaceRow& row = InterfaceTable()[static_cast<size_t>(item.row)];
             text += Printf("  row %d (device kind %u, %s interface)\n", item.row, row.deviceKind,
                            RoleName(row.interfaceRole));
         } else {
@@ -165,14 +179,13 @@ std::vector<std::string> DiagnoseListing(const std::vector<ListedInterface>& lis
         const auto product = std::make_pair(item.vendorId, item.productId);
         matchedRoles[product];
         if (item.row >= 0)
-            matchedRoles[product].insert(kInterfaceTable[static_cast<size_t>(item.row)].interfaceRole);
+            matchedRoles[product].insert(InterfaceTable()[static_cast<size_t>(item.row)].interfaceRole);
         else if (!item.problem.empty())
             problems[product].push_back(item.path + ": " + item.problem);
     }
     if (matchedRoles.empty()) {
-        advice.push_back(Printf("none of the %zu interfaces belongs to a supported keyboard (vendor 0x7a61, "
-                                "products 0x5062, 0x5085, 0x5086)",
-                                listing.size()));
+        advice.push_back(Printf("none of the %zu interfaces belongs to a supported product (%s)", listing.size(),
+                                SupportedProducts().c_str()));
         bool anyUnopened = false;
         for (const ListedInterface& item : listing) anyUnopened |= !item.opened;
         if (anyUnopened) advice.push_back(std::string("some interfaces could not be opened; if the keyboard is "
@@ -182,7 +195,7 @@ std::vector<std::string> DiagnoseListing(const std::vector<ListedInterface>& lis
     for (const auto& [product, roles] : matchedRoles) {
         for (const uint16_t role : {kRoleCommand, kRoleEvent}) {
             if (roles.count(role)) continue;
-            advice.push_back(Printf("keyboard 0x%04x:0x%04x was seen, but none of its interfaces matches its %s row",
+            advice.push_back(Printf("product 0x%04x:0x%04x was seen, but none of its interfaces matches its %s row",
                                     product.first, product.second, RoleName(role)));
         }
         if (roles.size() < 2)

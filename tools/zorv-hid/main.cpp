@@ -13,6 +13,7 @@
 #include "DescriptorReport.h"
 #include "HexText.h"
 #include "InterfaceListing.h"
+#include "device/registry/ModelRegistry.h"
 
 namespace {
 
@@ -38,6 +39,11 @@ void PrintJson(const Json::Value& value) {
 }
 
 int List(bool json) {
+    // The manager reads the same device files at start, so the listing matches what it would do.
+    const DeviceFileReport files = LoadDeviceFiles(DeviceFileFolders());
+    for (const std::string& problem : files.problems) std::cerr << "device file skipped: " << problem << "\n";
+    if (!json)
+        for (const std::string& name : files.added) std::cout << "device file product: " << name << "\n";
     const std::vector<ListedInterface> listing = ListInterfaces();
     const std::vector<std::string> advice = DiagnoseListing(listing);
     if (json) {

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/devicelist/DeviceList.h"
@@ -17,6 +18,7 @@
 #include "toolkit/Label.h"
 #include "toolkit/UIlib.h"
 #include "device/registry/InterfaceScanner.h"
+#include "device/registry/ModelRegistry.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
 #include "platform/DebugOutput.h"
 #include "tests/e2e/device/EmulatedKeyboardFixture.h"
@@ -406,4 +408,49 @@ TEST_F(DeviceListTest, ScreenshotOfTheStripWithTwoDevices) {
                                  (std::string(language) == "lang/lan_en.xml" ? "en" : "cn") + ".png";
         EXPECT_TRUE(shot.save(QString::fromStdString(name)));
     }
+}
+
+namespace {
+
+// The device files are read before the list exists, as the manager does at start.
+class DeviceFileListTest : public DeviceListTest {
+protected:
+    static void SetUpTestSuite() {
+        DeviceListTest::SetUpTestSuite();
+        const char* root = std::getenv("ZORV_TEST_TMP");
+        const std::filesystem::path folder =
+            std::filesystem::path(root && *root ? root : "/tmp/zorv-devicelist-tests") / "device-files";
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "a-desk.json")
+            << R"({"name": "Desk 87", "vid": "0x7a61", "pid": "0x5999", "page": 4, "interfaces": [
+                 {"interface": 1, "collection": 4, "usage_page": "0xff1c", "usage": "0x92", "role": 0},
+                 {"interface": 1, "collection": 3, "usage_page": "0x000c", "usage": 1, "role": 255}]})";
+        std::ofstream(folder / "b-twin.json")
+            << R"({"name": "Twin", "vid": "0x7a61", "pid": "0x5062", "page": 1, "interfaces": [
+                 {"interface": 1, "collection": 4, "usage_page": "0xff1c", "usage": "0x92", "role": 0}]})";
+        report_ = LoadDeviceFiles({folder});
+    }
+    static void TearDownTestSuite() { ResetModelRegistry(); }
+    static inline DeviceFileReport report_;
+};
+
+}  // namespace
+
+TEST_F(DeviceFileListTest, AProductOfADeviceFileGetsItsOwnPageNamedAfterIt) {
+    EXPECT_EQ(report_.added, std::vector<std::string>{"Desk 87"});
+    ASSERT_EQ(report_.problems.size(), 1u);
+    EXPECT_NE(report_.problems[0].find("b-twin.json: product 0x7a61:0x5062 is already known"), std::string::npos);
+
+    // The compiled keyboards keep their pages; the file's product comes after them, built from
+    // page row 4's layout, hidden until it is plugged in.
+    const auto& pages = List().Pages();
+    ASSERT_EQ(pages.size(), 4u);
+    const DevicePageRecord& added = pages[3];
+    EXPECT_EQ(added.pageRow, static_cast<int>(kPageTable.size()));
+    EXPECT_EQ(added.family, DeviceFamily::Keyboard);
+    EXPECT_EQ(added.entry->ProductId(), 0x5999);
+    EXPECT_FALSE(added.entry->IsEntryShown());
+    EXPECT_EQ(added.entry->FindSubControl("device_select_model")->GetText(), "Desk 87");
+    EXPECT_EQ(pages[0].entry->FindSubControl("device_select_model")->GetText(), "T5K1");  // row 1, model 0
 }

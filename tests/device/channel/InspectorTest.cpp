@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +15,9 @@
 #include "HexText.h"
 #include "InterfaceListing.h"
 #include "device/hid/ReportDescriptor.h"
+#include "device/registry/ModelRegistry.h"
+#include "platform/Folders.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -122,7 +127,7 @@ TEST_F(InspectorDeviceTest, ListShowsTheMatchingRowAndExplainsMismatches) {
     EXPECT_EQ(command->inputLength, 64);
 
     const std::vector<std::string> advice = DiagnoseListing(listing);
-    EXPECT_TRUE(AnyContains(advice, "keyboard 0x7a61:0x5085 was seen, but none of its interfaces matches its command row"));
+    EXPECT_TRUE(AnyContains(advice, "product 0x7a61:0x5085 was seen, but none of its interfaces matches its command row"));
     EXPECT_TRUE(AnyContains(advice, odd->PathOf(4) + ": collection 4 has usage page 0xff1c usage 0x0093"));
     EXPECT_FALSE(AnyContains(advice, "0x5062"));
 
@@ -137,7 +142,7 @@ TEST_F(InspectorDeviceTest, ListShowsTheMatchingRowAndExplainsMismatches) {
 TEST_F(InspectorDeviceTest, ListWithoutSupportedKeyboardSaysSo) {
     backend->Add(MakeFakeKeyboard("other", 0x1234));
     const std::vector<std::string> advice = DiagnoseListing(ListInterfaces());
-    EXPECT_TRUE(AnyContains(advice, "belongs to a supported keyboard"));
+    EXPECT_TRUE(AnyContains(advice, "belongs to a supported product (0x7a61:0x5062, 0x7a61:0x5085, 0x7a61:0x5086)"));
 }
 
 TEST_F(InspectorDeviceTest, InfoReadsAndExplainsTheDeviceInformationBlock) {
@@ -183,3 +188,43 @@ TEST_F(InspectorDeviceTest, PathThatCannotBeOpenedIsReported) {
     EXPECT_FALSE(run.openProblem.empty());
     EXPECT_FALSE(run.ok);
 }
+
+TEST_F(InspectorDeviceTest, ListMatchesAProductOfADeviceFile) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("zorv-inspector-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "demo.json")
+        << R"({"name": "Demo", "vid": "0x7a61", "pid": "0x6001", "page": 0, "interfaces": [{"interface": 1, "collection": 4, "usage_page": "0xff1c", "usage": "0x92", "role": 0}]})";
+    ASSERT_TRUE(LoadDeviceFiles({folder}).problems.empty());
+    auto mouse = MakeFakeKeyboard("mouse", 0x6001);
+    backend->Add(mouse);
+    const std::vector<ListedInterface> listing = ListInterfaces();
+    const ListedInterface* command = Find(listing, mouse->PathOf(4));
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->row, static_cast<int>(kInterfaceTable.size()));
+    EXPECT_NE(ListingToText(listing).find("(device kind 2, command interface)"), std::string::npos);
+    ResetModelRegistry();
+    std::filesystem::remove_all(folder);
+}
+
+#ifdef ZORV_HID_BIN
+// The command reads the same folders as the manager and says what it skipped and why.
+TEST(InspectorCommand, ListNamesTheProductsOfDeviceFilesAndTheFilesItSkipped) {
+    const std::filesystem::path config = std::filesystem::temp_directory_path() / ("zorv-inspector-config-" + std::to_string(getpid()));
+    const std::filesystem::path folder = config / kAppName / "devices.d";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "good.json")
+        << R"({"name": "Demo pad", "vid": "0x7a61", "pid": "0x6101", "page": 2, "interfaces": [{"interface": 0, "collection": 1, "usage_page": "0xff1c", "usage": "0x92", "role": 0}]})";
+    std::ofstream(folder / "bad.json") << "{ not json";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const std::filesystem::path output = config / "out.txt";
+    const int code = testsupport::WaitExit(testsupport::Spawn({ZORV_HID_BIN, "list"}, output), 20000);
+    unsetenv("XDG_CONFIG_HOME");
+    std::ifstream in(output);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_GE(code, 0) << text;
+    EXPECT_NE(text.find("device file product: Demo pad"), std::string::npos) << text;
+    EXPECT_NE(text.find("device file skipped: " + (folder / "bad.json").string() + ": is not valid JSON"), std::string::npos)
+        << text;
+    std::filesystem::remove_all(config);
+}
+#endif
