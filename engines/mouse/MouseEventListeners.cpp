@@ -19,7 +19,13 @@ CHidInterface& CTorvanelMouseDevice::EventRecordOf(int kind) {
     return kind == kKindMouseViaReceiver ? eventChannel_.SecondaryRecord() : eventChannel_.PrimaryRecord();
 }
 
-int CTorvanelMouseDevice::OpenEventInterface(const std::string& path, int kind) {
+void CTorvanelMouseDevice::OpenEventInterface(const std::string& path, int kind) {
+    const EventListener& listener = ListenerOf(kind);
+    if (listener.open.load() && listener.path == path) return;
+    AttachEventInterface(path, kind);
+}
+
+int CTorvanelMouseDevice::AttachEventInterface(const std::string& path, int kind) {
     CloseEventInterface(kind);
     EventListener& listener = ListenerOf(kind);
     const bool receiver = kind == kKindMouseViaReceiver;
@@ -30,6 +36,7 @@ int CTorvanelMouseDevice::OpenEventInterface(const std::string& path, int kind) 
         opened = EventRecordOf(kind).Open(path, 1, 1, 1, 0);
     }
     if (opened != 1) return 0;
+    listener.path = path;
     listener.open.store(true);
     listener.thread.Start(this, [this, &listener](const WorkerArgs& args) { ListenerBody(listener, args); },
                           kListenerStopMs);
@@ -43,6 +50,7 @@ void CTorvanelMouseDevice::CloseEventInterface(int kind) {
     const bool receiver = kind == kKindMouseViaReceiver;
     CriticalSectionLock lock(receiver ? eventChannel_.ReceiverRecordLock() : eventChannel_.TransferLock());
     listener.open.store(false);
+    listener.path.clear();
     EventRecordOf(kind).Close();
 }
 

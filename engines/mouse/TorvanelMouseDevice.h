@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engines/device/EventInterfaceOwner.h"
 #include "engines/device/TorvanelUSBDevice.h"
 #include "engines/device/UiThreadQueue.h"
 #include "engines/mouse/MousePreviewRenderer.h"
@@ -26,7 +27,7 @@ namespace DuiLib { class CSliderUI; class CEditUI; class COptionUI; }
 inline constexpr const char* kMousePreviewExitLine = "MS灯光线程设定退出";
 inline constexpr const char* kMouseListenerExitLine = "MS 设备同步线程设定退出";
 
-class CTorvanelMouseDevice : public CTorvanelUSBDevice {
+class CTorvanelMouseDevice : public CTorvanelUSBDevice, public IEventInterfaceOwner {
 public:
     static constexpr const char* kClassName = "TorvanelMouseDevice";
 
@@ -96,9 +97,11 @@ public:
     // "scrolls_page_check", "double_click_slider": kept in the profile only.
     void OnPointerSettingChanged(const std::string& controlName);
 
-    // Event interfaces (the device list): kind 2 on the cable, 6 through the receiver.
-    int OpenEventInterface(const std::string& path, int kind);
-    void CloseEventInterface(int kind);
+    // Event interfaces (the device list): kind 2 on the cable, 6 through the receiver. Attach opens
+    // the path again even when the interface is open (1 opened, 0 not).
+    int AttachEventInterface(const std::string& path, int kind);
+    void OpenEventInterface(const std::string& path, int kind) override;
+    void CloseEventInterface(int kind) override;
 
     // Inspection.
     CMouseProfiledata& Profile() { return profile_; }
@@ -124,6 +127,7 @@ private:
         int kind = 0;
         WorkerThread thread;
         std::atomic<bool> open{false};
+        std::string path;  // UI thread only
     };
 
     // In wireless mode the link must be up before each group of commands.

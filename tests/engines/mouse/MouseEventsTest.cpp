@@ -6,7 +6,7 @@ using namespace mousetest;
 TEST_F(MouseEngineTest, EventReportsChangeProfileAndStageOrScheduleARead) {
     Connect();
     engine_->OnConnected();
-    ASSERT_EQ(engine_->OpenEventInterface(eventPath_, kKindMouse), 1);
+    ASSERT_EQ(engine_->AttachEventInterface(eventPath_, kKindMouse), 1);
     const struct {
         uint16_t code;
         uint8_t profile, stage;
@@ -38,8 +38,8 @@ TEST_F(MouseEngineTest, EventReportsChangeProfileAndStageOrScheduleARead) {
 
 TEST_F(MouseEngineTest, EventInterfaceOpensAgainAndClosesWithItsThread) {
     Connect();
-    ASSERT_EQ(engine_->OpenEventInterface(eventPath_, kKindMouse), 1);
-    ASSERT_EQ(engine_->OpenEventInterface(eventPath_, kKindMouse), 1);
+    ASSERT_EQ(engine_->AttachEventInterface(eventPath_, kKindMouse), 1);
+    ASSERT_EQ(engine_->AttachEventInterface(eventPath_, kKindMouse), 1);
     engine_->CloseEventInterface(kKindMouse);
-    EXPECT_EQ(engine_->OpenEventInterface("emulator:/nowhere#vid_7a61&pid_6001&mi_01&col01", kKindMouse), 0);
+    EXPECT_EQ(engine_->AttachEventInterface("emulator:/nowhere#vid_7a61&pid_6001&mi_01&col01", kKindMouse), 0);
 }
