@@ -44,16 +44,22 @@ inline bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 30
     return true;
 }
 
-// The HID path of one collection of the emulated product ("" when it is not there).
-inline std::string PathOf(uint16_t productId, int collection) {
-    CHidInterface hid;
-    hid.EnumeratePaths();
+// The HID path of one collection of the emulated product at its socket ("" when it is not there).
+inline std::string PathOf(const std::string& socket, uint16_t productId, int collection) {
     char suffix[40];
     std::snprintf(suffix, sizeof suffix, "pid_%04x&mi_01&col%02d", productId, collection);
-    while (const char* path = hid.NextPath()) {
-        if (std::string(path).find(suffix) != std::string::npos) return path;
-    }
-    return {};
+    std::string found;
+    // A scan may meet the socket while its server is still busy with an earlier client.
+    PumpUntil([&] {
+        CHidInterface hid;
+        hid.EnumeratePaths();
+        while (const char* path = hid.NextPath()) {
+            const std::string text = path;
+            if (text.find(socket) != std::string::npos && text.find(suffix) != std::string::npos) found = text;
+        }
+        return !found.empty();
+    }, 2000);
+    return found;
 }
 
 inline constexpr int kEventCollection = 1;
@@ -78,6 +84,7 @@ protected:
     void TearDown() override {
         engine_.reset();
         mouse_.reset();
+        plugs_ = 0;
         std::filesystem::remove_all(socketDir_);
     }
 
@@ -100,6 +107,8 @@ protected:
         emu::MouseOptions options;
         options.productId = throughReceiver ? emu::kMouseReceiverProductId : emu::kMouseWiredProductId;
         options.dir = socketDir_.string();
+        // A fresh name per plug: a new socket at an old path could pass for the old product.
+        options.name = "mouse-" + std::to_string(++plugs_);
         mouse_ = std::make_unique<emu::EmulatedMouse>(options);
         std::string error;
         ASSERT_TRUE(mouse_->Start(error)) << error;
@@ -111,9 +120,9 @@ protected:
         row.collectionNumber = kCommandCollection;
         row.deviceKind = throughReceiver ? kKindMouseViaReceiver : kKindMouse;
         row.interfaceRole = kRoleCommand;
-        row.devicePath = PathOf(options.productId, kCommandCollection);
+        row.devicePath = PathOf(mouse_->SocketPath(), options.productId, kCommandCollection);
         ASSERT_FALSE(row.devicePath.empty());
-        eventPath_ = PathOf(options.productId, kEventCollection);
+        eventPath_ = PathOf(mouse_->SocketPath(), options.productId, kEventCollection);
         engine.SetInterfaceRow(row);
         CCommandChannel& channel = engine.CommandChannel();
         if (throughReceiver) {
@@ -139,6 +148,7 @@ protected:
     std::filesystem::path dataHome_;
     std::string eventPath_;
     RecordingListEntry entry_;
+    int plugs_ = 0;
     std::unique_ptr<emu::EmulatedMouse> mouse_;
     std::unique_ptr<CTorvanelMouseDevice> engine_;
 };
