@@ -11,10 +11,6 @@ using namespace DuiLib;
 namespace route {
 namespace {
 
-// The settings tabs of the mouse page and the function page each one shows: lighting, buttons,
-// DPI and report rate, recoil.
-constexpr int kTabFunctionPages[] = {1, 2, 5, 6};
-
 CTorvanelMouseDevice* ActiveMouse(RouteCall& call) {
     CTorvanelUSBDevice* engine = call.host.ActiveDevice();
     auto* mouse =
@@ -53,9 +49,7 @@ void MousePointer(RouteCall& call) {
 void MouseSettingsTab(RouteCall& call) {
     CTorvanelMouseDevice* mouse = ActiveMouse(call);
     if (!mouse || !Selected(call.msg.pSender)) return;  // the cleared neighbour reports too
-    if (call.number < 0 || call.number >= static_cast<int>(std::size(kTabFunctionPages))) return;
-    mouse->SelectSettingsTab(call.number);
-    mouse->ShowFunctionPage(kTabFunctionPages[call.number]);
+    mouse->ShowSettingsTab(call.number);
 }
 
 bool MousePollingRate(RouteCall& call) {

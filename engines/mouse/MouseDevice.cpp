@@ -1,6 +1,7 @@
 // Life cycle, profile, the preview thread and the base operations the mouse replaces.
 #include "engines/mouse/TorvanelMouseDevice.h"
 
+#include "toolkit/Container.h"
 #include "toolkit/ControlFactory.h"
 #include "engines/device/DeviceKeyButton.h"
 #include "platform/DebugOutput.h"
@@ -101,6 +102,8 @@ void CTorvanelMouseDevice::ClearReactive() { renderer_->ClearReactive(); }
 
 void CTorvanelMouseDevice::ShowFunctionPage(int page) {
     CTorvanelUSBDevice::ShowFunctionPage(page);
+    // The pointer settings have one panel for both connections.
+    if (page == 4 && functionSwitch_) functionSwitch_->SelectItem(3);
     if (CControlUI* tip = FindPageControl("device_tishi_info")) tip->SetVisible(false);
 }
 

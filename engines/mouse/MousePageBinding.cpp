@@ -24,6 +24,9 @@ constexpr const char* kOptionLayout = "mouse_option_layout";
 constexpr const char* kSettingsOptionPrefix = "mouse_device_seting_option_";
 constexpr const char* kSelectPanelClass = "SelectPanel";
 constexpr int kReportRateOptions = 5;
+// The function page of each settings tab: lighting, buttons, DPI and report rate, recoil, pointer.
+constexpr int kTabFunctionPages[] = {1, 2, 5, 7, 4};
+
 
 std::string Indexed(const char* prefix, int index) { return prefix + std::to_string(index); }
 
@@ -214,6 +217,12 @@ void CTorvanelMouseDevice::SelectSettingsTab(int index) {
         if (auto* option = static_cast<COptionUI*>(child->GetInterface("Option")))
             option->Selected(option->GetName() == chosen, false);
     }
+}
+
+void CTorvanelMouseDevice::ShowSettingsTab(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kTabFunctionPages))) return;
+    SelectSettingsTab(index);
+    ShowFunctionPage(kTabFunctionPages[index]);
 }
 
 void CTorvanelMouseDevice::StoreStagesAndWrite() {

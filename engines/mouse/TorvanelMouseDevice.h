@@ -81,6 +81,8 @@ public:
     int DpiTypedValue(int stage);
     void ShowReportRate(int index);
     void SelectSettingsTab(int index);
+    // A settings tab chosen by the user: the tab and the function page that belongs to it.
+    void ShowSettingsTab(int index);
     std::array<uint32_t, 3> GetSystemSettings() const { return systemStages_.ToWords(); }
     void SetSystemSettings(const std::array<uint32_t, 3>& words);
     std::vector<DpiStage> GetDpiStages() const { return dpiStages_; }
