@@ -52,7 +52,8 @@ MouseMemory MouseMemory::Factory() {
     for (const auto& code : kFactoryButtons) memory.buttonTable.insert(memory.buttonTable.end(), code.begin(), code.end());
     for (size_t profile = 0; profile < kMouseProfileCount; ++profile) FillFactoryPage(memory.settings, profile);
     memory.settings[0] = 0;
-    memory.power = {0x01, 0x00, 0x00, 0x00, kMouseBatteryPercent, 0x00};
+    // Battery percentage, not charging; byte 4 repeats the level for the main window's message.
+    memory.power = {kMouseBatteryPercent, 0x00, 0x00, 0x00, kMouseBatteryPercent, 0x00};
     return memory;
 }
 
