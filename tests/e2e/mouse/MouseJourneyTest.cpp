@@ -68,9 +68,12 @@ protected:
         }, 8000);
     }
     CControlUI* Control(const std::string& name) const { return Mouse()->FindSubControl(name); }
+    // The codes the mouse received; the power status reads of the entry's timer (0x1A) come at
+    // their own pace and are left out.
     std::vector<uint8_t> MouseCodes() const {
         std::vector<uint8_t> codes;
-        for (const emu::PacketLogEntry& entry : mouse_->PacketLogEntries()) codes.push_back(entry.bytes.at(3));
+        for (const emu::PacketLogEntry& entry : mouse_->PacketLogEntries())
+            if (entry.bytes.at(3) != 0x1A) codes.push_back(entry.bytes.at(3));
         return codes;
     }
     std::vector<uint8_t> Page() const {
@@ -158,13 +161,7 @@ TEST_F(MouseJourney, ThroughTheReceiverTheSpeedIsInvertedAndALostLinkStopsTheWri
     mouse_->ClearPacketLog();
     Raise(Control("DPI_edit_0"), "killfocus");
     EXPECT_TRUE(PumpUntil([&] { return Page()[14 + 2] == 64; }));
-    const auto codes = MouseCodes();
-    const std::vector<uint8_t> expected = {0xAA, 0x01, 0xAA, 0x06, 0x06, 0x06, 0xAA, 0x02};
-    // The link monitor may query the receiver in between; the write's own order is as expected.
-    std::vector<uint8_t> write;
-    for (uint8_t code : codes)
-        if (code != 0x1A) write.push_back(code);
-    EXPECT_EQ(write, expected);
+    EXPECT_EQ(MouseCodes(), (std::vector<uint8_t>{0xAA, 0x01, 0xAA, 0x06, 0x06, 0x06, 0xAA, 0x02}));
     const LightInfoRecord light = mouse->Profile().GetLightInfo();
     EXPECT_EQ(Page()[3], 4 - std::min<int>(light.Speed, 4));
 
