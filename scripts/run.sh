@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-  echo "usage: $0 [--product ID]   ID: an emulated product, e.g. 0x5062 (default), 0x5085, 0x5086"
+  echo "usage: $0 [--product ID]   ID: an emulated product, e.g. 0x5062 (default), 0x5085, 0x5086,"
+  echo "       0x6001 (the mouse on its cable) or 0x6002 (the mouse through its receiver)"
 }
 product=0x5062
 while [ $# -gt 0 ]; do

@@ -2,11 +2,13 @@
 #include "app/routing/ControlBuilder.h"
 #include "app/routing/HeadsetRoutes.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
+#include "engines/mouse/TorvanelMouseDevice.h"
 #include "panels/controls/PanelControls.h"
 #include "panels/keyset/KeySetControlUI.h"
 #include "panels/lighting/LightingControls.h"
 #include "panels/macro/MacroControlUI.h"
 #include "panels/profile/DeviceProfileUI.h"
+#include "panels/recoil/ShootControlUI.h"
 
 void RegisterControlClasses() {
     RegisterPanelControls();
@@ -17,4 +19,6 @@ void RegisterControlClasses() {
     RegisterKeySetControls();
     RegisterMacroControls();
     RegisterHeadsetClasses();
+    RegisterMouseControls();
+    RegisterShootControls();
 }

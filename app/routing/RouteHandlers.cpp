@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "app/routing/MouseRoutes.h"
 #include "app/routing/RouteHost.h"
 #include "toolkit/Button.h"
 #include "toolkit/Slider.h"
@@ -126,7 +127,7 @@ void ResetRepeat(RouteCall& call) {
 
 void PollingRate(RouteCall& call) {
     if (ActiveKeyboard(call)) return KeyboardSettings(call);
-    if (call.host.ActiveDevice()) DebugOutput("routing: " + call.name + " -> mouse settings (not built yet)");
+    MousePollingRate(call);
 }
 
 void DeviceSelect(RouteCall& call) {

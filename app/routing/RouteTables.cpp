@@ -5,6 +5,7 @@
 
 #include "app/routing/HeadsetRoutes.h"
 #include "app/routing/KeyRoutes.h"
+#include "app/routing/MouseRoutes.h"
 #include "app/routing/RouteHandlers.h"
 #include "store/JsonFile.h"
 
@@ -51,12 +52,12 @@ constexpr RouteRow kClickRows[] = {
     {ExactCaseSensitive, "macro_inset_moverightkey_btn", route::Macro, "macro editor: insert mouse move right"},
     {ExactCaseSensitive, "macro_inset_moveupkey_btn", route::Macro, "macro editor: insert mouse move up"},
     {ExactCaseSensitive, "macro_inset_movedownkey_btn", route::Macro, "macro editor: insert mouse move down"},
-    {Exact, "shootdate_save_btn", nullptr, "recoil panel: save"},
-    {Exact, "shootdate_reset_btn", nullptr, "recoil panel: reset"},
-    {Exact, "shootdate_import_btn", nullptr, "recoil panel: import"},
-    {Exact, "shootdate_export_btn", nullptr, "recoil panel: export"},
-    {Exact, "bullet_selected_prev", nullptr, "recoil panel: previous bullet"},
-    {Exact, "bullet_selected_next", nullptr, "recoil panel: next bullet"},
+    {Exact, "shootdate_save_btn", route::Recoil, "recoil panel: save"},
+    {Exact, "shootdate_reset_btn", route::Recoil, "recoil panel: reset"},
+    {Exact, "shootdate_import_btn", route::Recoil, "recoil panel: import"},
+    {Exact, "shootdate_export_btn", route::Recoil, "recoil panel: export"},
+    {Exact, "bullet_selected_prev", route::Recoil, "recoil panel: previous bullet"},
+    {Exact, "bullet_selected_next", route::Recoil, "recoil panel: next bullet"},
     {Exact, "custom_bright_color_btn", route::Lighting, "keyboard custom lighting on"},
     {Exact, "custom_off_color_btn", route::Lighting, "keyboard custom lighting off"},
     {Exact, "Close_bkColor_btn", route::Lighting, "music lighting: background off"},
@@ -106,20 +107,20 @@ constexpr RouteRow kOptionRows[] = {
     {Exact, "audio_BkColor_check", route::Lighting, "music lighting: edit the background"},
     {Exact, "audio_FgColor_check", route::Lighting, "music lighting: edit the foreground"},
     {Prefix, "key_ComBox_check_", route::KeySet, "key assignment panel: modifier"},
-    {Prefix, "DPI_enable_check_", nullptr, "mouse settings: DPI stage"},
+    {Prefix, "DPI_enable_check_", route::MouseDpiCheck, "mouse settings: DPI stage"},
     {Prefix, "polling_rate_option_", route::PollingRate, "report rate"},
-    {Prefix, "mouse_device_seting_option_", nullptr, "mouse settings"},
-    {Exact, "pointer_precision_check", nullptr, "mouse settings: pointer precision"},
-    {Exact, "scrolls_page_check", nullptr, "mouse settings: scroll by page"},
+    {Prefix, "mouse_device_seting_option_", route::MouseSettingsTab, "mouse settings"},
+    {Exact, "pointer_precision_check", route::MousePointer, "mouse settings: pointer precision"},
+    {Exact, "scrolls_page_check", route::MousePointer, "mouse settings: scroll by page"},
     {Prefix, "repeat_delay_check_", route::KeyboardSettings, "keyboard repeat delay"},
     {Exact, "winlockflag_option", route::KeyboardSettings, "keyboard Windows-key lock"},
     {Exact, "wflag_option", route::KeyboardSettings, "keyboard WASD swap"},
     {Exact, "6flag_option", route::KeyboardSettings, "keyboard 6-key mode"},
     {Exact, "mode_change", route::KeyboardSettings, "keyboard mode switch"},
-    {Prefix, "shoot_gun_op_", nullptr, "recoil panel: gun"},
-    {Prefix, "bullet_op_", nullptr, "recoil panel: bullet"},
-    {Exact, "bullet_x_check", nullptr, "recoil panel: x"},
-    {Exact, "bullet_y_check", nullptr, "recoil panel: y"},
+    {Prefix, "shoot_gun_op_", route::Recoil, "recoil panel: gun"},
+    {Prefix, "bullet_op_", route::Recoil, "recoil panel: bullet"},
+    {Exact, "bullet_x_check", route::Recoil, "recoil panel: x"},
+    {Exact, "bullet_y_check", route::Recoil, "recoil panel: y"},
     {Prefix, "magic_option_", route::HeadsetVoice, "headset voice changer"},
     {Prefix, "6533_eq_option_", route::HeadsetPreset, "headset equaliser"},
     {Exact, "magic_enable_option", route::HeadsetVoiceChanger, "headset voice changer switch"},
@@ -128,11 +129,11 @@ constexpr RouteRow kOptionRows[] = {
 };
 
 constexpr RouteRow kSliderRows[] = {
-    {Prefix, "DPI_slider_", nullptr, "mouse DPI stage"},
+    {Prefix, "DPI_slider_", route::MouseDpiSlider, "mouse DPI stage"},
     {Prefix, "6533_eq_hz_slider_", route::HeadsetBand, "headset equaliser band"},
-    {Exact, "pointer_speed_slider", nullptr, "mouse settings: pointer speed"},
-    {Exact, "scroll_speed_slider", nullptr, "mouse settings: scroll speed"},
-    {Exact, "double_click_slider", nullptr, "mouse settings: double-click speed"},
+    {Exact, "pointer_speed_slider", route::MousePointer, "mouse settings: pointer speed"},
+    {Exact, "scroll_speed_slider", route::MousePointer, "mouse settings: scroll speed"},
+    {Exact, "double_click_slider", route::MousePointer, "mouse settings: double-click speed"},
     {Exact, "repeat_rate_slider", route::KeyboardSettings, "keyboard repeat rate"},
     {Exact, "deng_light_slider", route::Lighting, "lighting brightness"},
     {Exact, "deng_speed_slider", route::Lighting, "lighting speed"},
@@ -141,11 +142,11 @@ constexpr RouteRow kSliderRows[] = {
 };
 
 constexpr RouteRow kMoveValueRows[] = {
-    {Prefix, "DPI_slider_", nullptr, "mouse DPI edit follows the slider"},
+    {Prefix, "DPI_slider_", route::MouseDpiSliderMoving, "mouse DPI edit follows the slider"},
 };
 
 constexpr RouteRow kEditRows[] = {
-    {Prefix, "DPI_edit_", nullptr, "mouse DPI, 200 to 6500"},
+    {Prefix, "DPI_edit_", route::MouseDpiEdit, "mouse DPI, 200 to 6500"},
     {Exact, "deng_edit_R", route::Lighting, "lighting red"},
     {Exact, "deng_edit_G", route::Lighting, "lighting green"},
     {Exact, "deng_edit_B", route::Lighting, "lighting blue"},
@@ -153,9 +154,9 @@ constexpr RouteRow kEditRows[] = {
     {Exact, "deng_audioedit_G", route::Lighting, "music lighting green"},
     {Exact, "deng_audioedit_B", route::Lighting, "music lighting blue"},
     {Exact, "keyset_keyboard_text_edit", route::KeyCaptureEnd, "key assignment panel: end of key capture"},
-    {Exact, "bullet_x_eidt", nullptr, "recoil panel: x"},
-    {Exact, "bullet_y_eidt", nullptr, "recoil panel: y"},
-    {Exact, "bullet_delay_eidt", nullptr, "recoil panel: delay"},
+    {Exact, "bullet_x_eidt", route::Recoil, "recoil panel: x"},
+    {Exact, "bullet_y_eidt", route::Recoil, "recoil panel: y"},
+    {Exact, "bullet_delay_eidt", route::Recoil, "recoil panel: delay"},
     {Exact, "macro_delay", route::Macro, "macro editor: delay"},
     {Exact, "keyset_mouseswing_num_edit", route::KeySet, "key assignment panel: apply"},
     {Exact, "keyset_mouseswing_delay_edit", route::KeySet, "key assignment panel: apply"},
@@ -174,7 +175,7 @@ constexpr RouteRow kColourRows[] = {
 };
 
 constexpr RouteRow kSelectEndRows[] = {
-    {Exact, "mouse_device_key_light", nullptr, "mouse lighting points chosen"},
+    {Exact, "mouse_device_key_light", route::MouseLightPointsChosen, "mouse lighting points chosen"},
 };
 
 constexpr std::array kTables{

@@ -7,6 +7,9 @@
 #   effect 26, visible     - the music effect the program streams to the keyboard (profile set to 26)
 #   no device              - the keyboard unplugged, window visible
 # Runs under Xvfb (started here when there is no display) on a private session bus.
+# ZORV_BENCH_PRODUCT picks another emulated product (default 0x5062); ZORV_BENCH_EFFECT names its
+# preview in the figures; ZORV_BENCH_CPU_ONLY=1 stops after the two figures of the default effect
+# (for products whose emulator takes no ctl commands).
 # Usage: keyboard_cpu.sh [build dir] [seconds per CPU sample] [plug-in runs] [samples]
 set -u
 build=$(realpath "${1:-$(dirname "$0")/../../build}")
@@ -40,7 +43,9 @@ mkdir -p "$work/runtime" "$work/hid" && chmod 700 "$work/runtime"
 export DBUS_SESSION_BUS_ADDRESS=$bus_address XDG_RUNTIME_DIR=$work/runtime ZORV_HID_EMULATOR_DIR=$work/hid \
     XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config ZORV_DEBUG=1
 
-"$emulator" run --product 0x5062 --name bench-kb >/dev/null 2>&1 &
+product=${ZORV_BENCH_PRODUCT:-0x5062}
+effect=${ZORV_BENCH_EFFECT:-wave}
+"$emulator" run --product "$product" --name bench-kb >/dev/null 2>&1 &
 emu_pid=$!
 ctl() { "$emulator" ctl --name bench-kb "$@" >/dev/null; }
 for _ in $(seq 100); do [ -S "$work/hid/bench-kb.sock" ] && break; sleep 0.05; done
@@ -105,12 +110,13 @@ median_sample() {
 start_manager
 point_at_window
 sleep 1
-echo "wave, window visible:  $(median_sample)"
+echo "$effect, window visible:  $(median_sample)"
 if hide_window; then
-    echo "wave, window hidden:   $(median_sample)"
+    echo "$effect, window hidden:   $(median_sample)"
 else
-    echo "wave, window hidden:   n/a (no window found)"
+    echo "$effect, window hidden:   n/a (no window found)"
 fi
+[ "${ZORV_BENCH_CPU_ONLY:-0}" = 1 ] && exit 0
 
 shown=()
 for run in $(seq 1 "$runs"); do

@@ -4,6 +4,7 @@
 
 #include "engines/device/TorvanelUSBDevice.h"
 #include "engines/keyboard/TorvanelKeyboardDevice.h"
+#include "engines/mouse/TorvanelMouseDevice.h"
 #include "panels/keyset/KeySetControlUI.h"
 #include "panels/keyset/KeySetTables.h"
 #include "panels/profile/DeviceProfileUI.h"
@@ -29,6 +30,41 @@ void Tell(CControlUI& anchor, const std::string& textKey) {
                       kMessageNotice);
 }
 
+CTorvanelMouseDevice* MouseOf(CTorvanelUSBDevice& engine) {
+    return static_cast<CTorvanelMouseDevice*>(engine.GetInterface(CTorvanelMouseDevice::kClassName));
+}
+
+// The mouse keeps one button table: the new code goes to the profile and the whole table to the
+// mouse; a table the mouse did not take leaves the old code in place.
+int ApplyMouseAssignment(CTorvanelMouseDevice& mouse, CKeySetControlUI& panel) {
+    const int key = mouse.SelectedKey();
+    std::vector<KeyListEntry> keys = mouse.KeyList();
+    if (key < 0 || static_cast<size_t>(key) >= keys.size()) return 0;
+    const KeySetRecord record = panel.BuildAssignment();
+    const KeyAssignment previous = keys[key].assignment;
+    panel.EnableEditButtons(true);
+    if (record.code == previous) return 1;
+    keys[key].assignment = record.code;
+    mouse.SetKeyList(keys);
+    mouse.SaveProfile();
+    if (mouse.WriteOwnKeyAssignments(0) == 1) return 1;
+    keys[key].assignment = previous;
+    mouse.SetKeyList(keys);
+    mouse.SaveProfile();
+    panel.SetAssignment({record.keyValue, previous});
+    return -1;
+}
+
+// The left button may only be reassigned while another button also clicks left.
+bool OnlyLeftButton(const CTorvanelMouseDevice& mouse, int key) {
+    constexpr KeyAssignment kLeftClick = {0x10, 0x01, 0x00};
+    const std::vector<KeyListEntry>& keys = mouse.KeyList();
+    if (key < 0 || static_cast<size_t>(key) >= keys.size() || keys[key].assignment != kLeftClick) return false;
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (static_cast<int>(i) != key && keys[i].assignment == kLeftClick) return false;
+    return true;
+}
+
 bool IsMacroCode(const KeyAssignment& code) { return code[0] == kCodeMacroRepeat || code[0] == kCodeMacroCount; }
 
 // The macro image, then the key table that names macros by their place in it. 0 sent.
@@ -51,6 +87,7 @@ CKeySetControlUI* FindKeySetPanel(CTorvanelUSBDevice& engine) {
 }
 
 int ApplyKeyAssignment(CTorvanelUSBDevice& engine, CKeySetControlUI& panel) {
+    if (CTorvanelMouseDevice* mouse = MouseOf(engine)) return ApplyMouseAssignment(*mouse, panel);
     CTorvanelKeyboardDevice* keyboard = KeyboardOf(engine);
     if (!keyboard) return 0;
     const int key = keyboard->SelectedKey();
@@ -93,6 +130,7 @@ void HandleKeySetNotify(CTorvanelUSBDevice& engine, CKeySetControlUI& panel, con
             ApplyKeyAssignment(engine, panel);
         } else if (name == "key_butt_prosave") {
             if (CTorvanelKeyboardDevice* keyboard = KeyboardOf(engine)) SendKeyTable(*keyboard, panel);
+            if (CTorvanelMouseDevice* mouse = MouseOf(engine)) mouse->WriteOwnKeyAssignments(0);
             panel.EnableEditButtons(false);
         }
         return;
@@ -116,6 +154,11 @@ void HandleKeySetNotify(CTorvanelUSBDevice& engine, CKeySetControlUI& panel, con
 void SelectKeyOnPage(CTorvanelUSBDevice& engine, int key) {
     if (key < 0) return;
     if (engine.GetFunctionPage() == kKeyFunctionPage) {
+        CTorvanelMouseDevice* mouse = MouseOf(engine);
+        if (mouse && OnlyLeftButton(*mouse, key)) {
+            if (CKeySetControlUI* panel = FindKeySetPanel(engine)) Tell(*panel, "message_text_6");
+            return;
+        }
         engine.SelectKey(key);
         if (CKeySetControlUI* panel = FindKeySetPanel(engine)) panel->EnableEditButtons(false);
         return;

@@ -13,6 +13,7 @@
 #include "tools/zorv-emulator/ControlCommand.h"
 #include "tools/zorv-emulator/ControlSocket.h"
 #include "tools/zorv-emulator/EmulatedKeyboard.h"
+#include "tools/zorv-emulator/EmulatedMouse.h"
 #include "tools/zorv-emulator/EmulatorPaths.h"
 #include "tools/zorv-emulator/HeadsetRun.h"
 #include "tools/zorv-emulator/SoakDriver.h"
@@ -22,11 +23,13 @@ using namespace emu;
 namespace {
 void PrintUsage(FILE* out) {
     std::fprintf(out,
-                 "usage: zorv-emulator run [--product 0x5062|0x5085|0x5086|0x1630|0x6110] [--name NAME] [--dir DIR] [--state FILE]\n"
+                 "usage: zorv-emulator run [--product 0x5062|0x5085|0x5086|0x6001|0x6002|0x1630|0x6110] [--name NAME] [--dir DIR] [--state FILE]\n"
                  "                         [--soak SECONDS [--seed N]]\n"
                  "       zorv-emulator ctl [--name NAME] [--dir DIR] COMMAND...\n"
                  "\n"
                  "run   serves an emulated keyboard at DIR/NAME.sock until SIGINT or SIGTERM\n"
+                 "      (0x6001 a mouse on its cable, 0x6002 the mouse through its receiver, 0x1630 the headset,\n"
+                 "      0x6110 the mouse pad: no ctl, no soak)\n"
                  "ctl   talks to the running emulator through DIR/NAME.ctl\n"
                  "\n"
                  "NAME defaults to %s; DIR to $ZORV_HID_EMULATOR_DIR, else $XDG_RUNTIME_DIR/zorv-hid,\n"
@@ -84,6 +87,29 @@ bool ParseOptions(const std::vector<std::string>& args, bool forRun, CommonOptio
     return true;
 }
 
+// Serves an emulated mouse until SIGINT or SIGTERM (signals already blocked by the caller).
+int RunMouse(const CommonOptions& common, uint16_t productId, const sigset_t& stopSignals) {
+    MouseOptions options;
+    options.productId = productId;
+    if (common.name != kDefaultEmulatorName) options.name = common.name;
+    options.dir = common.dir;
+    options.statePath = common.state;
+    EmulatedMouse mouse(options);
+    std::string error;
+    if (!mouse.Start(error)) {
+        std::fprintf(stderr, "zorv-emulator: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    std::printf("%s (%04x:%04x) plugged in at %s\n", MouseProductName(productId), kZorvVendorId, productId,
+                mouse.SocketPath().c_str());
+    std::fflush(stdout);
+    while (sigwaitinfo(&stopSignals, nullptr) < 0) {
+    }
+    mouse.Stop();
+    std::printf("stopped\n");
+    return kExitOk;
+}
+
 int Run(const std::vector<std::string>& args) {
     CommonOptions common;
     std::vector<std::string> rest;
@@ -101,8 +127,9 @@ int Run(const std::vector<std::string>& args) {
     }
     if (!common.product.empty()) {
         auto id = ParseNumber(common.product);
-        if (!id || *id > 0xFFFF || !FindProductModel(static_cast<uint16_t>(*id)))
-            return BadArguments("--product must be 0x5062, 0x5085 or 0x5086, not " + common.product);
+        if (!id || *id > 0xFFFF ||
+            (!FindProductModel(static_cast<uint16_t>(*id)) && !MouseProductName(static_cast<uint16_t>(*id))))
+            return BadArguments("--product must be 0x5062, 0x5085, 0x5086, 0x6001, 0x6002, 0x1630 or 0x6110, not " + common.product);
         options.productId = static_cast<uint16_t>(*id);
     }
 
@@ -128,6 +155,10 @@ int Run(const std::vector<std::string>& args) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    if (MouseProductName(options.productId)) {
+        if (soak) return BadArguments("--soak is for the keyboards");
+        return RunMouse(common, options.productId, stopSignals);
+    }
 
     EmulatedKeyboard keyboard(options);
     if (!keyboard.Start(error)) {
