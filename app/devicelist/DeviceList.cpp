@@ -23,11 +23,10 @@ constexpr const char* kEmptyStripHintName = "device_strip_empty";
 constexpr const char* kPrevName = "device_select_prev";
 constexpr const char* kNextName = "device_select_next";
 
-// Families that follow the window's light-control and active flags.
+// Every family follows the window's light-control and active flags (the headset streams its
+// lighting only while the switch is on).
 constexpr DeviceFamily kAllFamilies[] = {DeviceFamily::Keyboard, DeviceFamily::Mouse, DeviceFamily::MousePad,
                                          DeviceFamily::Headset};
-// The headset streams its lighting only while the switch is on, so it hears the switch as well.
-constexpr const DeviceFamily (&kLitFamilies)[4] = kAllFamilies;
 
 template <typename T>
 T* BuildAs(const std::string& layout, const char* interfaceName, IDialogBuilderCallback* callback,
@@ -35,6 +34,16 @@ T* BuildAs(const std::string& layout, const char* interfaceName, IDialogBuilderC
     CDialogBuilder builder;
     built = builder.Create(layout, {}, callback, &manager);
     return built ? static_cast<T*>(built->GetInterface(interfaceName)) : nullptr;
+}
+
+// The card glyph of a family whose card layout is the keyboards' one; null for the keyboards.
+const char* FamilyGlyph(DeviceFamily family) {
+    switch (family) {
+    case DeviceFamily::Mouse: return "XML/CustomControlXML/devicelist/glyph_mouse.svg";
+    case DeviceFamily::MousePad: return "XML/CustomControlXML/devicelist/glyph_mousepad.svg";
+    case DeviceFamily::Headset: return "XML/CustomControlXML/devicelist/glyph_headset.svg";
+    default: return nullptr;
+    }
 }
 
 }  // namespace
@@ -149,6 +158,9 @@ int CDeviceList::BuildPage(int interfaceRow, IDialogBuilderCallback* callback, c
         name->SetResourceText(true);
         name->SetText(pageRow.typeFolderName);
     }
+    // The shared card layout draws a keyboard; the other families show their own glyph.
+    if (const char* glyph = FamilyGlyph(family))
+        if (CControlUI* picture = entry->FindSubControl("device_select_glyph")) picture->SetBkImage(glyph);
     // Two keyboards would read alike; the model (product row of the model index) tells them apart.
     if (CControlUI* model = entry->FindSubControl("device_select_model")) model->SetText(PageModelName(p));
     entry->SetEngine(engine, engine);
@@ -181,12 +193,12 @@ CTorvanelUSBDevice* CDeviceList::ActiveDevice() const {
 }
 
 void CDeviceList::SetLightControl(int on) {
-    for (DeviceFamily family : kLitFamilies)
+    for (DeviceFamily family : kAllFamilies)
         for (CTorvanelUSBDevice* engine : Family(family)) engine->SetLightControl(on);
 }
 
 void CDeviceList::SetWindowActive(int active) {
-    for (DeviceFamily family : kLitFamilies)
+    for (DeviceFamily family : kAllFamilies)
         for (CTorvanelUSBDevice* engine : Family(family)) engine->SetPreview(active != 0);
 }
 

@@ -27,7 +27,7 @@ protected:
         if (!std::filesystem::exists(files / "zorv-mouse.json"))
             GTEST_SKIP() << "the mouse's device file is not in " << files << "; nothing would lead to its page";
         const DeviceFileReport report = LoadDeviceFiles({files});
-        ASSERT_NE(std::find(report.added.begin(), report.added.end(), "Zorv demo mouse"), report.added.end());
+        ASSERT_NE(std::find(report.added.begin(), report.added.end(), "Zorv M1"), report.added.end());
         ASSERT_TRUE(report.problems.empty()) << report.problems.front();
     }
     void TearDown() override {
