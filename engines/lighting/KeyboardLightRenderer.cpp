@@ -47,6 +47,7 @@ void CKeyboardLightRenderer::StartLightingThread(LightingThreadLink link) {
     }
     thread_.Start(this, [this, link = std::move(link)](const WorkerArgs& args) {
         RunLightingThread(args, link);
+        streaming_.store(false);
         DebugOutput(kLightingThreadExitLine);
     }, kLightingThreadStopMs);
 }
@@ -63,14 +64,17 @@ void CKeyboardLightRenderer::RunLightingThread(const WorkerArgs& args, const Lig
     uint32_t nextStream = Now();
     for (;;) {
         if (!link.connected || !link.connected()) {
+            streaming_.store(false, std::memory_order_relaxed);
             if (!WorkerSleep(args, WakeEvent(), kDisconnectedPauseMs)) return;
             continue;
         }
         if (link.streamPaused && link.streamPaused()) {
+            streaming_.store(false, std::memory_order_relaxed);
             if (!WorkerSleep(args, WakeEvent(), kPausedPollMs)) return;
             continue;
         }
         const bool streams = link.stream && link.streamTarget && link.streamTarget() && StreamsCurrentEffect();
+        streaming_.store(streams, std::memory_order_relaxed);
         const bool consumed = streams || IsFrameConsumed(FrameConsumer::Picture) ||
                               IsFrameConsumed(FrameConsumer::SharedLighting);
         uint32_t now = Now();
@@ -92,6 +96,7 @@ void CKeyboardLightRenderer::RunLightingThread(const WorkerArgs& args, const Lig
             nextStream = int32_t(now - nextStream) >= int32_t(kStreamIntervalMs) ? now + kStreamIntervalMs
                                                                                  : nextStream + kStreamIntervalMs;
             if (link.stream(DeviceFrame()) != 1) {
+                streaming_.store(false, std::memory_order_relaxed);  // nothing streams in the pause
                 if (!WorkerPause(args, kFailedPushPauseMs)) return;
                 nextStream = Now();
             }
