@@ -221,7 +221,8 @@ bool CDeviceKeyButtonUI::DrawCapInto(QImage& image, QPoint origin, bool lightOnl
         // The run pixels are kept together, so that a frame reads a few lines of memory per cap.
         const QRgb* src = lightPixels_.data();
         for (const LightRun& run : lightRuns_) {
-            compose(src, reinterpret_cast<QRgb*>(imageBits + run.row * imageStride) + run.from, run.count);
+            auto* dst = reinterpret_cast<QRgb*>(imageBits + run.row * imageStride) + run.from;
+            for (int x = 0; x < run.count; ++x) dst[x] = src[x] + ScaledPixel(light, 255 - qAlpha(src[x]));
             src += run.count;
         }
     } else {

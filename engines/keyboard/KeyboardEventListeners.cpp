@@ -33,6 +33,8 @@ int CTorvanelKeyboardDevice::AttachEventRecord(const std::string& path, int kind
     EventListener& listener = ListenerOf(kind);
     const bool receiver = kind == kKindKeyboardViaReceiver;
     CHidInterface& record = receiver ? eventChannel_.SecondaryRecord() : eventChannel_.PrimaryRecord();
+    // A listener still running is stopped before the record opens again: its stop closes the record.
+    if (listener.thread.Running()) listener.thread.Stop(kListenerStopMs);
     int opened = 0;
     {
         CriticalSectionLock lock(receiver ? eventChannel_.ReceiverRecordLock() : eventChannel_.TransferLock());
