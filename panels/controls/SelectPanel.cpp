@@ -137,6 +137,16 @@ public:
         }, Qt::QueuedConnection);
     }
 
+    // The panel under the caps is no longer plain (a new colour or image): placed again after
+    // this pass, the layer goes and the panel paints the caps itself.
+    void PlaceAgainSoon() {
+        QMetaObject::invokeMethod(this, [this] {
+            if (!m_panel) return;
+            m_panel->PlaceCapLayer();
+            if (QWidget* picture = parentWidget()) picture->update();
+        }, Qt::QueuedConnection);
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         if (!m_panel) return;
@@ -228,8 +238,8 @@ void CSelectPanelUI::DrawUnderCap(QPainter& painter, const QRect& area) {
 void CSelectPanelUI::PaintCapLayer(QPainter& out) {
     const qreal ratio = m_pCapLayer->devicePixelRatioF();
     const QSize pixels(int(std::ceil(m_capArea.width() * ratio)), int(std::ceil(m_capArea.height() * ratio)));
-    if (m_capImage.size() != pixels || m_capImage.devicePixelRatio() != ratio || m_capImageBackdrop != GetBkColor() ||
-        !IsPlainUnder(m_capArea))
+    if (!IsPlainUnder(m_capArea)) m_pCapLayer->PlaceAgainSoon();
+    if (m_capImage.size() != pixels || m_capImage.devicePixelRatio() != ratio || m_capImageBackdrop != GetBkColor())
         m_capImageStale = true;
     const auto capOf = [](CControlUI* key) { return static_cast<IKeyCap*>(key->GetInterface(IKeyCap::kInterfaceName)); };
     if (m_capImageStale || !m_changedCaps.empty()) {

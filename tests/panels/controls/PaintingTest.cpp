@@ -304,6 +304,14 @@ TEST(KeyPicture, ChangedCapsShowWhatAWholeDrawingShows) {
         panel->SetPos(panel->GetPos());
         EXPECT_EQ(grab(), shownAgain);
         centreCaps.push_back(shownAgain.copy(local(3)));
+        // A panel that turns see-through paints its caps itself from then on.
+        panel->SetBkColor(0x80181B22);
+        grab();
+        const QImage seeThrough = grab();
+        EXPECT_EQ(ring(seeThrough, 0), qRgb(0, 255, 0));
+        EXPECT_FALSE(std::any_of(layers.begin(), layers.end(), [&](QWidget* layer) {
+            return layer->isVisible() && layer->geometry().contains(local(0));
+        }));
         delete w;
     }
     // On the same plain colour a cap kept in the image and one the painter draws look the same.
