@@ -128,7 +128,16 @@ void CKeyboardLightRenderer::LightingPass(uint32_t now) {
     }
     // Outside the state lock: the UI thread takes the area lock before the state lock.
     RunAreaOverlays(now);
-    MarkFrameChanged();
+    // A pass that leaves the frame as it was (a static colour, music without input) gives the
+    // picture nothing new to show.
+    bool changed = markedFrame_.size() != frame_.Count();
+    markedFrame_.resize(frame_.Count());
+    for (size_t i = 0; i < markedFrame_.size(); ++i) {
+        const uint32_t word = frame_.Get(i);
+        changed = changed || word != markedFrame_[i];
+        markedFrame_[i] = word;
+    }
+    if (changed) MarkFrameChanged();
 }
 
 void CKeyboardLightRenderer::CountTicksBefore(uint32_t now) {

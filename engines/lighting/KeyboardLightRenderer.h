@@ -221,6 +221,8 @@ private:
     std::array<std::array<uint8_t, 100>, 4> musicWork_{};
     uint32_t tickStart_ = 0;
     uint32_t ticks_ = 0;
+    // The frame as it was when its serial last changed (whoever runs the passes).
+    std::vector<uint32_t> markedFrame_;
 
     // Under effectLock_.
     std::vector<LedEffectFrame> userFrames_;
