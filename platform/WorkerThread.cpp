@@ -54,13 +54,21 @@ WorkerWake WorkerWaitFd(const WorkerArgs& args, int fd, uint32_t ms) {
 
 WorkerThread::~WorkerThread() {
     if (!thread_.joinable()) return;
-    record_->stop.Set();
+    SignalStop();
     thread_.join();
 }
 
-void WorkerThread::Start(void* owner, Body body, uint32_t stopTimeoutMs) {
+void WorkerThread::SignalStop() {
+    record_->stop.Set();
+    if (record_->interrupt) record_->interrupt();
+}
+
+void WorkerThread::Start(void* owner, Body body, uint32_t stopTimeoutMs) { Start(owner, std::move(body), stopTimeoutMs, {}); }
+
+void WorkerThread::Start(void* owner, Body body, uint32_t stopTimeoutMs, std::function<void()> interrupt) {
     if (thread_.joinable()) Stop(stopTimeoutMs);
     record_ = std::make_unique<Record>();
+    record_->interrupt = std::move(interrupt);
     record_->args.owner = owner;
     record_->args.stopEvent = &record_->stop;
     args_ = &record_->args;
@@ -75,7 +83,7 @@ void WorkerThread::Start(void* owner, Body body, uint32_t stopTimeoutMs) {
 
 WorkerStopOutcome WorkerThread::Stop(uint32_t timeoutMs, const WorkerStopLines& lines) {
     if (!thread_.joinable()) return WorkerStopOutcome::NotRunning;
-    record_->stop.Set();
+    SignalStop();
     WaitResult waited = record_->done.Wait(timeoutMs);
     WorkerStopOutcome outcome;
     switch (waited) {

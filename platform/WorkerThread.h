@@ -50,6 +50,10 @@ public:
 
     // Starts the body on a new thread with a fresh stop event. A running worker is stopped first.
     void Start(void* owner, Body body, uint32_t stopTimeoutMs = 1000);
+    // The same for a body that blocks in a call which does not watch the stop event (a device read
+    // with no time-out): interrupt, run by Stop (and the destructor) right after the stop event is
+    // set, makes that call return. It runs on the stopping thread while the body may still run.
+    void Start(void* owner, Body body, uint32_t stopTimeoutMs, std::function<void()> interrupt);
     // Sets the stop event and waits up to the time-out, then writes the line of the outcome.
     // A worker that misses its time-out is still joined, so it never outlives its owner.
     WorkerStopOutcome Stop(uint32_t timeoutMs, const WorkerStopLines& lines = kThreadStopLines);
@@ -61,7 +65,10 @@ private:
         WorkerArgs args;
         Event stop{true, false};
         Event done{true, false};
+        std::function<void()> interrupt;
     };
+    // Sets the stop event and runs the interrupt, if any.
+    void SignalStop();
     std::unique_ptr<Record> record_;
     WorkerArgs* args_ = nullptr;
     std::thread thread_;

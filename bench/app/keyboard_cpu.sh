@@ -19,6 +19,9 @@ samples=${4:-5}
 manager=$build/bin/zorv-wired-manager
 emulator=$build/bin/zorv-emulator
 [ -x "$manager" ] && [ -x "$emulator" ] || { echo "no manager or emulator in $build/bin" >&2; exit 2; }
+# Without it the manager opens a message box about music lighting, which holds the main window's
+# input, so the pointer never counts as over the window and the visible figures show nothing drawn.
+[ -x "$build/bin/VavozAzazoz" ] || { echo "no audio capture program in $build/bin (build VavozAzazoz)" >&2; exit 2; }
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$seconds" "$runs" "$samples"
 fi
@@ -79,7 +82,8 @@ window_geometry() {
 }
 # The pointer over the key picture: the window counts as looked at (its preview flag is set).
 point_at_window() {
-    window_geometry && xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 2))
+    # From outside, so that the window sees the pointer come in even when it was shown under it.
+    window_geometry && xdotool mousemove 0 0 && sleep 0.2 && xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 2))
 }
 # The caption's close button (44 x 40, inset 4 from the right, centred in the 48-high caption of
 # main/main.xml) hides the window to the tray; the interface scales by WIDTH / 1000.

@@ -53,6 +53,15 @@ const QPixmap& LitShape(QSizeF size, qreal ratio, qreal radius, QColor colour) {
     return shapes.emplace(key, std::move(shape)).first->second;
 }
 
+// A premultiplied pixel times factor / 255, per channel.
+QRgb ScaledPixel(QRgb pixel, uint factor) {
+    uint redBlue = (pixel & 0xFF00FF) * factor;
+    redBlue = ((redBlue + ((redBlue >> 8) & 0xFF00FF) + 0x800080) >> 8) & 0xFF00FF;
+    uint alphaGreen = ((pixel >> 8) & 0xFF00FF) * factor;
+    alphaGreen = (alphaGreen + ((alphaGreen >> 8) & 0xFF00FF) + 0x800080) & 0xFF00FF00;
+    return alphaGreen | redBlue;
+}
+
 }  // namespace
 
 std::string CDeviceKeyButtonUI::GetClass() const { return kClassName; }
@@ -66,9 +75,13 @@ void* CDeviceKeyButtonUI::GetInterface(const std::string& name) {
 QWidget* CDeviceKeyButtonUI::CreateWidget() { return new CapHost(this); }
 
 IKeyPicture* CDeviceKeyButtonUI::Picture() const {
-    for (CControlUI* c = GetParent(); c; c = c->GetParent())
-        if (void* picture = c->GetInterface(IKeyPicture::kInterfaceName)) return static_cast<IKeyPicture*>(picture);
-    return nullptr;
+    // Asked for every cap of every frame; the tree above a cap changes only through SetManager.
+    if (pictureKnown_) return picture_;
+    picture_ = nullptr;
+    for (CControlUI* c = GetParent(); c && !picture_; c = c->GetParent())
+        picture_ = static_cast<IKeyPicture*>(c->GetInterface(IKeyPicture::kInterfaceName));
+    pictureKnown_ = GetParent() != nullptr;
+    return picture_;
 }
 
 void CDeviceKeyButtonUI::SyncWidget() {
@@ -82,8 +95,17 @@ void CDeviceKeyButtonUI::Repaint() {
 
 void CDeviceKeyButtonUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
     CControlUI::SetManager(manager, parent, init);
+    pictureKnown_ = false;
     faceDirty_ = true;
     SyncWidget();
+}
+
+void CDeviceKeyButtonUI::SetVisible(bool visible) {
+    const bool was = IsVisible();
+    CControlUI::SetVisible(visible);
+    if (IsVisible() == was) return;
+    frameInPicture_ = false;  // a hidden cap leaves the picture's image
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetText(const std::string& text) {
@@ -134,14 +156,16 @@ void CDeviceKeyButtonUI::DoPaint(QPainter& painter, const RECT&) {
     if (!Picture()) PaintCap(painter);
 }
 
+QColor CDeviceKeyButtonUI::LightColour() const {
+    const int red = colour_ & 0xFF, blue = (colour_ >> 8) & 0xFF, green = (colour_ >> 16) & 0xFF;
+    const int glow = brightness_;
+    return QColor(red * glow / 255, green * glow / 255, blue * glow / 255);
+}
+
 void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
     const QRectF cap = QRectF(ToQRect(GetPos())).adjusted(1, 1, -1, -1);
     if (cap.width() <= 0 || cap.height() <= 0) return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    const int red = colour_ & 0xFF, blue = (colour_ >> 8) & 0xFF, green = (colour_ >> 16) & 0xFF;
-    const int glow = brightness_;
-    const QColor light(red * glow / 255, green * glow / 255, blue * glow / 255);
+    const QColor light = LightColour();
     const qreal radius = Scale(4);
     // The light shines around the cap's edge so that the label stays readable: a lit rounded
     // rectangle under the cap's face, which is drawn once and kept, as the caps repaint with
@@ -155,21 +179,69 @@ void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
     if (backdrop >> 24 == 0xFF) {
         // On a plain backdrop one fill and one blit draw the cap.
         painter.fillRect(cap, light);
-        painter.drawPixmap(cap.topLeft(), Frame(cap.size(), ratio, radius, ring, backdrop));
+        painter.drawImage(cap.topLeft(), Frame(cap.size(), ratio, radius, ring, backdrop));
     } else {
         painter.drawPixmap(cap.topLeft(), LitShape(cap.size(), ratio, radius, light));
         painter.drawPixmap(face.topLeft(), face_);
     }
-    painter.restore();
 }
 
-const QPixmap& CDeviceKeyButtonUI::Frame(QSizeF size, qreal ratio, qreal radius, qreal ring, unsigned long backdrop) {
+bool CDeviceKeyButtonUI::DrawCapInto(QImage& image, QPoint origin, bool lightOnly) {
+    const IKeyPicture* picture = Picture();
+    const unsigned long backdrop = picture ? picture->BackdropColour() : 0;
+    if (backdrop >> 24 != 0xFF || image.format() != QImage::Format_ARGB32_Premultiplied) return false;
+    const QRectF cap = QRectF(ToQRect(GetPos())).adjusted(1, 1, -1, -1);
+    if (cap.width() <= 0 || cap.height() <= 0) return true;
+    // Only on whole device pixels; elsewhere the painter's sampling decides how the cap looks.
+    const qreal ratio = image.devicePixelRatio();
+    const QPointF at = (cap.topLeft() - QPointF(origin)) * ratio;
+    const QPoint pixel = at.toPoint();
+    if (std::abs(at.x() - pixel.x()) > 1e-6 || std::abs(at.y() - pixel.y()) > 1e-6) return false;
+    const qreal radius = Scale(4);
+    const qreal ring = Scale(2);
+    const QRectF face = cap.adjusted(ring, ring, -ring, -ring);
+    if (FaceIsStale(face.size(), ratio)) RenderFace(face.size(), ratio, std::max<qreal>(0, radius - ring));
+    const QImage& frame = Frame(cap.size(), ratio, radius, ring, backdrop);
+    if (!image.rect().contains(QRect(pixel, frame.size()))) return false;
+    // The frame over a plain fill of the light, as PaintCap draws it. Where the frame is opaque
+    // (the face, the backdrop) the light changes nothing: with only the light changed, the runs of
+    // see-through pixels are all there is to draw.
+    const QRgb light = LightColour().rgb();
+    const uchar* frameBits = frame.constBits();
+    const qsizetype frameStride = frame.bytesPerLine();
+    uchar* imageBits = image.bits() + pixel.y() * image.bytesPerLine() + pixel.x() * qsizetype(sizeof(QRgb));
+    const qsizetype imageStride = image.bytesPerLine();
+    const auto compose = [light](const QRgb* src, QRgb* dst, int count) {
+        for (int x = 0; x < count; ++x) {
+            const uint alpha = qAlpha(src[x]);
+            dst[x] = alpha == 255 ? src[x] : src[x] + ScaledPixel(light, 255 - alpha);
+        }
+    };
+    if (lightOnly && frameInPicture_) {
+        // The run pixels are kept together, so that a frame reads a few lines of memory per cap.
+        const QRgb* src = lightPixels_.data();
+        for (const LightRun& run : lightRuns_) {
+            auto* dst = reinterpret_cast<QRgb*>(imageBits + run.row * imageStride) + run.from;
+            for (int x = 0; x < run.count; ++x) dst[x] = src[x] + ScaledPixel(light, 255 - qAlpha(src[x]));
+            src += run.count;
+        }
+    } else {
+        for (int row = 0, rows = frame.height(), width = frame.width(); row < rows; ++row)
+            compose(reinterpret_cast<const QRgb*>(frameBits + row * frameStride),
+                    reinterpret_cast<QRgb*>(imageBits + row * imageStride), width);
+    }
+    frameInPicture_ = true;
+    return true;
+}
+
+const QImage& CDeviceKeyButtonUI::Frame(QSizeF size, qreal ratio, qreal radius, qreal ring, unsigned long backdrop) {
     const QSize pixels = (size * ratio).toSize();
     if (!frameStale_ && frameBackdrop_ == backdrop && frame_.size() == pixels && frame_.devicePixelRatio() == ratio)
         return frame_;
     frameStale_ = false;
+    frameInPicture_ = false;
     frameBackdrop_ = backdrop;
-    frame_ = QPixmap(pixels);
+    frame_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     frame_.setDevicePixelRatio(ratio);
     frame_.fill(Qt::transparent);
     QPainter painter(&frame_);
@@ -181,6 +253,21 @@ const QPixmap& CDeviceKeyButtonUI::Frame(QSizeF size, qreal ratio, qreal radius,
     rounded.addRoundedRect(area, radius, radius);
     painter.fillPath(outside.subtracted(rounded), QColor::fromRgba(static_cast<QRgb>(backdrop)));
     painter.drawPixmap(QPointF(ring, ring), face_);
+    painter.end();
+    lightRuns_.clear();
+    lightPixels_.clear();
+    for (int row = 0, rows = frame_.height(), width = frame_.width(); row < rows; ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(frame_.constScanLine(row));
+        for (int x = 0; x < width;) {
+            if (qAlpha(line[x]) == 255) {
+                ++x;
+                continue;
+            }
+            const int from = x;
+            while (x < width && qAlpha(line[x]) != 255) lightPixels_.push_back(line[x++]);
+            lightRuns_.push_back({row, from, x - from});
+        }
+    }
     return frame_;
 }
 

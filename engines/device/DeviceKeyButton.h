@@ -2,11 +2,13 @@
 // A key cap of the device picture: shows the lighting colour of its point, the key's label and,
 // when the key carries another function than its own, a marker layer. Clicking raises "click".
 #include <QFont>
+#include <QImage>
 #include <QPixmap>
 #include <QSizeF>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engines/device/KeyPicture.h"
 #include "toolkit/Control.h"
@@ -29,13 +31,16 @@ public:
     void DoEvent(DuiLib::TEventUI& event) override;
     // Paints the cap itself only outside a key picture; inside one the picture paints it.
     void DoPaint(QPainter& painter, const DuiLib::RECT& rcPaint) override;
-    // Draws the cap (light ring and face) at its position; painter in window coordinates.
+    // Draws the cap (light ring and face) at its position; painter in window coordinates, with
+    // antialiasing on.
     void PaintCap(QPainter& painter) override;
+    bool DrawCapInto(QImage& image, QPoint origin, bool lightOnly) override;
     // The key picture this cap lies in, or null.
     IKeyPicture* Picture() const;
     // Shows the cap's own widget only outside a key picture (the picture takes its input then).
     void SyncWidget() override;
 
+    void SetVisible(bool visible = true) override;
     void SetText(const std::string& text) override;
     void ReloadText() override;
     void SetEnabled(bool enabled = true) override;
@@ -48,6 +53,9 @@ protected:
 private:
     // Asks for the cap to be drawn again, by its picture or by its own widget.
     void Repaint();
+    // The picture found when the cap last joined a tree (looked up on first use).
+    mutable IKeyPicture* picture_ = nullptr;
+    mutable bool pictureKnown_ = false;
 
     uint32_t colour_ = 0;
     uint8_t brightness_ = 0;
@@ -58,10 +66,20 @@ private:
     QPixmap face_;
     // The whole cap but its light: the face, a clear ring, and the picture's backdrop outside the
     // rounded corners, so that the light under it is a plain fill.
-    QPixmap frame_;
+    QImage frame_;
     unsigned long frameBackdrop_ = 0;
     bool frameStale_ = true;
-    const QPixmap& Frame(QSizeF size, qreal ratio, qreal radius, qreal ring, unsigned long backdrop);
+    // The picture's image holds this frame at the cap's place (DrawCapInto drew it whole since).
+    bool frameInPicture_ = false;
+    // The see-through pixels of the frame, where the light shows, as runs along its rows.
+    struct LightRun {
+        int row, from, count;
+    };
+    std::vector<LightRun> lightRuns_;
+    std::vector<QRgb> lightPixels_;  // the frame's pixels of the runs, one after another
+    const QImage& Frame(QSizeF size, qreal ratio, qreal radius, qreal ring, unsigned long backdrop);
+    // The cap's light as an opaque colour.
+    QColor LightColour() const;
     QSizeF faceSize_;
     qreal faceRatio_ = 0;
     std::string faceText_;

@@ -135,7 +135,13 @@ private:
     void SetOptionSelected(const std::string& name, bool selected);
     // Event listeners (KeyboardEventListeners.cpp).
     EventListener& ListenerOf(int kind) { return kind == kKindKeyboardViaReceiver ? listeners_[1] : listeners_[0]; }
-    void ListenerBody(EventListener& listener, const WorkerArgs& args);
+    // The listener takes the record's report length and data list when it starts: a stop closes the
+    // record under a blocked read, and those fields go with it.
+    void ListenerBody(EventListener& listener, const WorkerArgs& args, size_t reportBytes,
+                      std::vector<HidDataItem> data);
+    // The event code of one input report; 0 for none.
+    static uint16_t EventCode(const CHidInterface& record, const uint8_t* report, uint32_t length,
+                              std::vector<HidDataItem>& data);
     void ActOnEvent(int kind, uint16_t code);
     void StopListeners();
 

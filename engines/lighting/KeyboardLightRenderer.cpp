@@ -47,6 +47,7 @@ void CKeyboardLightRenderer::StartLightingThread(LightingThreadLink link) {
     }
     thread_.Start(this, [this, link = std::move(link)](const WorkerArgs& args) {
         RunLightingThread(args, link);
+        streaming_.store(false);
         DebugOutput(kLightingThreadExitLine);
     }, kLightingThreadStopMs);
 }
@@ -63,14 +64,17 @@ void CKeyboardLightRenderer::RunLightingThread(const WorkerArgs& args, const Lig
     uint32_t nextStream = Now();
     for (;;) {
         if (!link.connected || !link.connected()) {
+            streaming_.store(false, std::memory_order_relaxed);
             if (!WorkerSleep(args, WakeEvent(), kDisconnectedPauseMs)) return;
             continue;
         }
         if (link.streamPaused && link.streamPaused()) {
+            streaming_.store(false, std::memory_order_relaxed);
             if (!WorkerSleep(args, WakeEvent(), kPausedPollMs)) return;
             continue;
         }
         const bool streams = link.stream && link.streamTarget && link.streamTarget() && StreamsCurrentEffect();
+        streaming_.store(streams, std::memory_order_relaxed);
         const bool consumed = streams || IsFrameConsumed(FrameConsumer::Picture) ||
                               IsFrameConsumed(FrameConsumer::SharedLighting);
         uint32_t now = Now();
@@ -92,6 +96,7 @@ void CKeyboardLightRenderer::RunLightingThread(const WorkerArgs& args, const Lig
             nextStream = int32_t(now - nextStream) >= int32_t(kStreamIntervalMs) ? now + kStreamIntervalMs
                                                                                  : nextStream + kStreamIntervalMs;
             if (link.stream(DeviceFrame()) != 1) {
+                streaming_.store(false, std::memory_order_relaxed);  // nothing streams in the pause
                 if (!WorkerPause(args, kFailedPushPauseMs)) return;
                 nextStream = Now();
             }
@@ -123,7 +128,16 @@ void CKeyboardLightRenderer::LightingPass(uint32_t now) {
     }
     // Outside the state lock: the UI thread takes the area lock before the state lock.
     RunAreaOverlays(now);
-    MarkFrameChanged();
+    // A pass that leaves the frame as it was (a static colour, music without input) gives the
+    // picture nothing new to show.
+    bool changed = markedFrame_.size() != frame_.Count();
+    markedFrame_.resize(frame_.Count());
+    for (size_t i = 0; i < markedFrame_.size(); ++i) {
+        const uint32_t word = frame_.Get(i);
+        changed = changed || word != markedFrame_[i];
+        markedFrame_[i] = word;
+    }
+    if (changed) MarkFrameChanged();
 }
 
 void CKeyboardLightRenderer::CountTicksBefore(uint32_t now) {

@@ -61,6 +61,8 @@ public:
     void StartLightingThread(LightingThreadLink link);
     WorkerStopOutcome StopLightingThread();
     bool LightingThreadRunning() const { return thread_.Running(); }
+    // The lighting thread is streaming frames to the device (and the device answering each).
+    bool IsStreaming() const { return streaming_.load(std::memory_order_relaxed); }
     // One pass of the thread body at the given tick count: count 2 ms ticks, step the current
     // effect when its wait is over, then lay the area overlays over the frame.
     void LightingPass(uint32_t now);
@@ -198,6 +200,7 @@ private:
     RandomSource random_;
     std::minstd_rand defaultRandom_;
     std::atomic<bool> sharedLighting_{false};
+    std::atomic<bool> streaming_{false};
 
     // Under stateLock_.
     std::map<int, int> keyToPosition_;
@@ -218,6 +221,8 @@ private:
     std::array<std::array<uint8_t, 100>, 4> musicWork_{};
     uint32_t tickStart_ = 0;
     uint32_t ticks_ = 0;
+    // The frame as it was when its serial last changed (whoever runs the passes).
+    std::vector<uint32_t> markedFrame_;
 
     // Under effectLock_.
     std::vector<LedEffectFrame> userFrames_;

@@ -6,6 +6,7 @@
 #include <QToolTip>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 
 #include "toolkit/ControlHost.h"
 #include "toolkit/PaintManager.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int kBandFillAlpha = 0x40;
 constexpr int kKeyOutlineRadius = 4;
+constexpr size_t kMostCapsPerFrame = 256;
 
 RECT Normalised(POINT a, POINT b) {
     return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
@@ -111,12 +113,59 @@ private:
     CSelectPanelUI* m_panel;
 };
 
+// Shows the kept image of the caps. It lets the mouse through to the picture and paints every
+// pixel of its rectangle, so that a frame repaints nothing under it.
+class CapLayer : public QWidget {
+public:
+    CapLayer(CSelectPanelUI* panel, QWidget* parent) : QWidget(parent), m_panel(panel) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        hide();
+    }
+    void Detach() { m_panel = nullptr; }
+    // The caps of one frame change one after another: the update of what they cover is asked for
+    // once, after the last of them (it is the same pass at the display's next refresh).
+    void RequestUpdate() {
+        if (m_updateAsked) return;
+        m_updateAsked = true;
+        QMetaObject::invokeMethod(this, [this] {
+            m_updateAsked = false;
+            if (!m_panel) return;
+            update(m_panel->m_pendingLayer);
+            m_panel->m_pendingLayer = QRect();
+        }, Qt::QueuedConnection);
+    }
+
+    // The panel under the caps is no longer plain (a new colour or image): placed again after
+    // this pass, the layer goes and the panel paints the caps itself.
+    void PlaceAgainSoon() {
+        QMetaObject::invokeMethod(this, [this] {
+            if (!m_panel) return;
+            m_panel->PlaceCapLayer();
+            if (QWidget* picture = parentWidget()) picture->update();
+        }, Qt::QueuedConnection);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!m_panel) return;
+        QPainter painter(this);
+        m_panel->PaintCapLayer(painter);
+    }
+
+private:
+    CSelectPanelUI* m_panel;
+    bool m_updateAsked = false;
+};
+
 }  // namespace detail
 
 CSelectPanelUI::CSelectPanelUI() = default;
 
 CSelectPanelUI::~CSelectPanelUI() {
     if (m_pOverlay) m_pOverlay->Detach();
+    if (m_pCapLayer) m_pCapLayer->Detach();
 }
 
 std::string CSelectPanelUI::GetClass() const { return kClassName; }
@@ -128,6 +177,7 @@ void* CSelectPanelUI::GetInterface(const std::string& name) {
 
 QWidget* CSelectPanelUI::CreateWidget() {
     QWidget* widget = new detail::PictureHost(this);
+    m_pCapLayer = new detail::CapLayer(this, widget);
     m_pOverlay = new detail::SelectionOverlay(this, widget);
     return widget;
 }
@@ -137,7 +187,93 @@ void CSelectPanelUI::SetPos(RECT rc, bool needInvalidate) {
     // Caps that joined the picture inside a nested layout hide their own widgets now.
     for (CControlUI* key : KeyButtons())
         if (auto* cap = static_cast<IKeyCap*>(key->GetInterface(IKeyCap::kInterfaceName))) cap->SyncWidget();
+    PlaceCapLayer();
     RefreshOverlay();
+}
+
+bool CSelectPanelUI::IsPlainUnder(const QRect& area) const {
+    if (GetBkColor() >> 24 != 0xFF || !m_sBkImage.empty()) return false;
+    const int border = m_nBorderSize > 0 ? std::max(1, Scale(m_nBorderSize)) : 0;
+    const QRect panel = detail::ToQRect(m_rcItem);
+    if (!panel.adjusted(border, border, -border, -border).contains(area)) return false;
+    // The rounded corners show what lies under the panel: the area keeps out of their squares.
+    const int rx = int(std::ceil(Scale(m_cxyBorderRound.cx) / 2.0)) + border;
+    const int ry = int(std::ceil(Scale(m_cxyBorderRound.cy) / 2.0)) + border;
+    if (rx <= border && ry <= border) return true;
+    const QRect corners[] = {
+        QRect(panel.left(), panel.top(), rx, ry), QRect(panel.right() - rx + 1, panel.top(), rx, ry),
+        QRect(panel.left(), panel.bottom() - ry + 1, rx, ry), QRect(panel.right() - rx + 1, panel.bottom() - ry + 1, rx, ry)};
+    return std::none_of(std::begin(corners), std::end(corners), [&](const QRect& c) { return c.intersects(area); });
+}
+
+void CSelectPanelUI::PlaceCapLayer() {
+    if (!m_pCapLayer) return;
+    QRect area;
+    for (CControlUI* key : KeyButtons()) area |= detail::ToQRect(key->GetPos());
+    m_capImageStale = true;
+    m_changedCaps.clear();
+    m_pendingLayer = QRect();
+    if (area.isEmpty() || !IsPlainUnder(area)) {
+        m_capArea = QRect();
+        m_pCapLayer->hide();
+        return;
+    }
+    m_capArea = area;
+    m_pCapLayer->setGeometry(area.translated(-m_rcItem.left, -m_rcItem.top));
+    m_pCapLayer->raise();
+    m_pCapLayer->show();
+    m_pCapLayer->update();
+}
+
+// Hidden with the page or not, the layer keeps count of the caps that change.
+bool CSelectPanelUI::CapLayerInUse() const { return m_pCapLayer && !m_capArea.isEmpty() && !m_pCapLayer->isHidden(); }
+
+void CSelectPanelUI::DrawUnderCap(QPainter& painter, const QRect& area) {
+    painter.save();
+    painter.setClipRect(area);
+    CVerticalLayoutUI::DoPaint(painter, RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1});
+    painter.restore();
+}
+
+void CSelectPanelUI::PaintCapLayer(QPainter& out) {
+    const qreal ratio = m_pCapLayer->devicePixelRatioF();
+    const QSize pixels(int(std::ceil(m_capArea.width() * ratio)), int(std::ceil(m_capArea.height() * ratio)));
+    if (!IsPlainUnder(m_capArea)) m_pCapLayer->PlaceAgainSoon();
+    if (m_capImage.size() != pixels || m_capImage.devicePixelRatio() != ratio || m_capImageBackdrop != GetBkColor())
+        m_capImageStale = true;
+    const auto capOf = [](CControlUI* key) { return static_cast<IKeyCap*>(key->GetInterface(IKeyCap::kInterfaceName)); };
+    if (m_capImageStale || !m_changedCaps.empty()) {
+        if (m_capImageStale) {
+            m_capImage = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+            m_capImage.setDevicePixelRatio(ratio);
+            m_capImageBackdrop = GetBkColor();
+        }
+        QPainter painter(&m_capImage);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+        painter.translate(-m_capArea.topLeft());
+        // A cap draws itself straight into the image where it can, else through the painter.
+        const auto draw = [&](CControlUI* key, bool lightOnly) {
+            IKeyCap* cap = capOf(key);
+            if (!cap || !key->IsVisible()) return false;
+            if (!cap->DrawCapInto(m_capImage, m_capArea.topLeft(), lightOnly)) cap->PaintCap(painter);
+            return true;
+        };
+        if (m_capImageStale) {
+            DrawUnderCap(painter, m_capArea);
+            for (CControlUI* key : KeyButtons()) draw(key, false);
+        } else {
+            std::sort(m_changedCaps.begin(), m_changedCaps.end());
+            m_changedCaps.erase(std::unique(m_changedCaps.begin(), m_changedCaps.end()), m_changedCaps.end());
+            // A shown cap covers its whole rectangle on the plain panel; a hidden one leaves the panel.
+            for (CControlUI* key : m_changedCaps)
+                if (!draw(key, true)) DrawUnderCap(painter, detail::ToQRect(key->GetPos()) & m_capArea);
+        }
+        m_capImageStale = false;
+        m_changedCaps.clear();
+    }
+    // Every pixel of the image is opaque: a copy, not a blend.
+    out.setCompositionMode(QPainter::CompositionMode_Source);
+    out.drawImage(QPoint(0, 0), m_capImage);
 }
 
 void CSelectPanelUI::RefreshOverlay() {
@@ -156,6 +292,17 @@ void CSelectPanelUI::RefreshOverlay() {
 
 void CSelectPanelUI::CapChanged(CControlUI* cap) {
     if (!m_pWidget || !cap) return;
+    if (CapLayerInUse()) {
+        // Past a few frames' worth of changes unseen, drawing it all again costs less.
+        if (m_changedCaps.size() >= 4 * kMostCapsPerFrame) {
+            m_changedCaps.clear();
+            m_capImageStale = true;
+        }
+        if (!m_capImageStale) m_changedCaps.push_back(cap);
+        m_pendingLayer |= detail::ToQRect(cap->GetPos()).translated(-m_capArea.topLeft()) & m_pCapLayer->rect();
+        m_pCapLayer->RequestUpdate();
+        return;
+    }
     // The caps of one frame become one rectangle (their bounding box, which always holds the one
     // asked for before), so that the pass and its trip to the display are one piece rather than
     // one per cap; Qt paints it at the display's next update.
@@ -165,6 +312,7 @@ void CSelectPanelUI::CapChanged(CControlUI* cap) {
 
 void CSelectPanelUI::DoPaint(QPainter& painter, const RECT& rcPaint) {
     CVerticalLayoutUI::DoPaint(painter, rcPaint);
+    if (CapLayerInUse()) return;  // the layer shows the caps
     const QRect dirty(rcPaint.left, rcPaint.top, rcPaint.Width(), rcPaint.Height());
     for (CControlUI* key : KeyButtons()) {
         if (!key->IsVisible()) continue;
@@ -213,6 +361,7 @@ void CSelectPanelUI::ClearSelection() {
 
 void CSelectPanelUI::ForgetRemoved() {
     // Keys that left the panel must not stay selected (a new control could reuse the address).
+    PlaceCapLayer();
     std::set<const CControlUI*> still;
     for (CControlUI* key : KeyButtons())
         if (IsKeySelected(key)) still.insert(key);
@@ -233,6 +382,7 @@ bool CSelectPanelUI::RemoveAt(int index, bool doNotDestroy) {
 
 void CSelectPanelUI::RemoveAll() {
     CVerticalLayoutUI::RemoveAll();
+    PlaceCapLayer();
     m_selected.clear();
     m_drag = Drag::None;
 }

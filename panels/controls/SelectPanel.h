@@ -3,8 +3,10 @@
 // key button (class "DeviceKeyButton", found by class name so that the panel does not depend on
 // the device engines) whose rectangle touches the band and unselects the others, then raises
 // "click_select_end". The selection is kept here; selected keys get an accent outline.
-// It is also the key picture: one paint pass draws the caps whose rectangles need it, at most once
-// per displayed frame, and the caps' tooltips are shown from here.
+// It is also the key picture: the caps are drawn into one kept image of the panel, where a frame
+// redraws only the caps that changed and one blit shows it, at most once per displayed frame; the
+// caps' tooltips are shown from here.
+#include <QImage>
 #include <QRegion>
 #include <set>
 #include <vector>
@@ -17,6 +19,7 @@ namespace DuiLib {
 namespace detail {
 class SelectionOverlay;
 class PictureHost;
+class CapLayer;
 }
 
 class CSelectPanelUI : public CVerticalLayoutUI, public IKeyPicture {
@@ -58,6 +61,7 @@ protected:
 private:
     friend class detail::SelectionOverlay;
     friend class detail::PictureHost;
+    friend class detail::CapLayer;
     enum class Drag { None, Pending, Active };
     std::vector<CControlUI*> KeyButtons();
     void FinishSelection();
@@ -65,6 +69,14 @@ private:
     void ForwardClick(TEventUI& event);
     void ForgetRemoved();
     void RefreshOverlay();
+    // The cap layer covers the caps where the panel is a plain opaque colour; elsewhere (or with
+    // no caps) the panel's own pass paints them.
+    void PlaceCapLayer();
+    bool CapLayerInUse() const;
+    bool IsPlainUnder(const QRect& area) const;
+    // Brings the kept image up to date (all of it, or the caps that changed) and shows it.
+    void PaintCapLayer(QPainter& painter);
+    void DrawUnderCap(QPainter& painter, const QRect& area);
 
     Drag m_drag = Drag::None;
     POINT m_ptAnchor;
@@ -73,6 +85,13 @@ private:
     detail::SelectionOverlay* m_pOverlay = nullptr;
     QRegion m_paintRegion;  // what the pass being painted covers, in widget coordinates
     QRect m_pendingCaps;    // the caps changed since the last pass, in widget coordinates
+    detail::CapLayer* m_pCapLayer = nullptr;
+    QRect m_capArea;                       // the layer, in window coordinates
+    QImage m_capImage;                     // the panel under the layer as last drawn
+    unsigned long m_capImageBackdrop = 0;  // the colour it was drawn on
+    bool m_capImageStale = true;           // drawn again whole on the next pass
+    std::vector<CControlUI*> m_changedCaps;
+    QRect m_pendingLayer;                  // the changed caps, in layer coordinates
 };
 
 }  // namespace DuiLib

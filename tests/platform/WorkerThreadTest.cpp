@@ -49,6 +49,38 @@ TEST(WorkerThread, LateWorkerIsReportedAsTimeoutAndStillJoined) {
     EXPECT_EQ(log.Count("线程退出：：对象处于非激发状态，超时\n"), 1u);
 }
 
+// A body blocked in a call that watches only its own event (a device read with no time-out) ends
+// because the stop runs the interrupt; the destructor's quiet stop does the same.
+TEST(WorkerThread, InterruptWakesABodyBlockedOutsideTheStopEvent) {
+    for (const bool byDestructor : {false, true}) {
+        SCOPED_TRACE(byDestructor ? "destructor" : "Stop");
+        Event device(true, false);
+        std::atomic<int> interrupts{0};
+        std::atomic<bool> ended{false};
+        {
+            WorkerThread worker;
+            worker.Start(
+                nullptr,
+                [&](const WorkerArgs&) {
+                    device.Wait(INFINITE);
+                    ended = true;
+                },
+                1000,
+                [&] {
+                    ++interrupts;
+                    device.Set();
+                });
+            Sleep(20);
+            EXPECT_FALSE(ended.load());
+            if (!byDestructor) {
+                EXPECT_EQ(worker.Stop(1000), WorkerStopOutcome::Ended);
+            }
+        }
+        EXPECT_TRUE(ended.load());
+        EXPECT_EQ(interrupts.load(), 1);
+    }
+}
+
 TEST(WorkerThread, StopLinesOfTheUpdateWindow) {
     DebugCapture log;
     WorkerThread worker;

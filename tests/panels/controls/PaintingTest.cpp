@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "engines/device/DeviceKeyButton.h"
 #include "panels/controls/AudioRecord.h"
@@ -234,4 +236,84 @@ TEST(Screenshot, CustomControlsTogether) {
         CPaintManagerUI::SetAllDPI(96);
         ToolkitTest::Pump();
     }
+}
+
+// The key picture keeps its caps in one image and redraws only the caps that change; after changes
+// of light, visibility and label it shows what a picture drawn whole shows, and a cap drawn into
+// the image looks as one the painter draws. Where the caps cannot be kept over a plain colour
+// (a see-through panel, rounded corners under a cap) the panel paints them itself.
+TEST(KeyPicture, ChangedCapsShowWhatAWholeDrawingShows) {
+    const struct {
+        const char* name;
+        const char* panel;
+        bool kept;
+    } cases[] = {
+        {"plain panel", R"(bkcolor="#FF181B22")", true},
+        {"see-through panel", R"(bkcolor="#80181B22")", false},
+        {"rounded corners over a cap", R"(bkcolor="#FF181B22" borderround="40,40")", false},
+    };
+    constexpr uint32_t kRed = 0x0000FF, kGreen = 0xFF0000;  // red + blue × 256 + green × 65536
+    std::vector<QImage> centreCaps;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* w = OpenLayout("picture", std::string(R"(<Window size="300,200">
+  <HorizontalLayout bkcolor="#FF101217" inset="20,20,20,20">
+    <SelectPanel name="panel" width="200" height="150" )") + c.panel + R"(>
+      <DeviceKeyButton name="key_0" float="true" pos="10,10,50,50" text="Q"/>
+      <DeviceKeyButton name="key_1" float="true" pos="55,10,95,50" text="W"/>
+      <DeviceKeyButton name="key_2" float="true" pos="100,10,140,50" text="E"/>
+      <DeviceKeyButton name="key_3" float="true" pos="80,55,120,95" text="A"/>
+    </SelectPanel>
+  </HorizontalLayout></Window>)");
+        ToolkitTest::Pump();
+        auto* panel = Find<CSelectPanelUI>(w, "panel");
+        const auto cap = [&](int i) { return static_cast<CDeviceKeyButtonUI*>(Find<CControlUI>(w, "key_" + std::to_string(i))); };
+        const auto local = [&](int i) {
+            const RECT r = cap(i)->GetPos(), p = panel->GetPos();
+            return QRect(r.left - p.left, r.top - p.top, r.right - r.left, r.bottom - r.top);
+        };
+        const auto grab = [&] {
+            ToolkitTest::Pump();
+            return panel->GetWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        for (int i = 0; i < 4; ++i) cap(i)->SetLightColor(kRed, 255);
+        const QImage first = grab();
+        const QWidgetList layers = panel->GetWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        EXPECT_EQ(std::any_of(layers.begin(), layers.end(), [&](QWidget* layer) {
+                      return layer->isVisible() && layer->geometry().contains(local(0)) && layer->geometry().contains(local(3));
+                  }),
+                  c.kept);
+        // The light shows on the cap's edge, half way down.
+        const auto ring = [&](const QImage& shot, int i) { return shot.pixel(local(i).left() + 2, local(i).center().y()); };
+        EXPECT_EQ(ring(first, 0), qRgb(255, 0, 0));
+        const QRgb empty = first.pixel(190, 140);
+
+        cap(0)->SetLightColor(kGreen, 255);
+        cap(1)->SetVisible(false);
+        cap(2)->SetText("Z");
+        const QImage changed = grab();
+        EXPECT_EQ(ring(changed, 0), qRgb(0, 255, 0));
+        EXPECT_EQ(changed.pixel(local(1).center()), empty);
+        EXPECT_EQ(changed.copy(local(3)), first.copy(local(3)));
+        EXPECT_NE(changed.copy(local(2)), first.copy(local(2)));
+        cap(1)->SetVisible(true);
+        const QImage shownAgain = grab();
+        EXPECT_EQ(shownAgain.copy(local(1)), first.copy(local(1)));
+
+        // Laid out again, the picture is drawn whole.
+        panel->SetPos(panel->GetPos());
+        EXPECT_EQ(grab(), shownAgain);
+        centreCaps.push_back(shownAgain.copy(local(3)));
+        // A panel that turns see-through paints its caps itself from then on.
+        panel->SetBkColor(0x80181B22);
+        grab();
+        const QImage seeThrough = grab();
+        EXPECT_EQ(ring(seeThrough, 0), qRgb(0, 255, 0));
+        EXPECT_FALSE(std::any_of(layers.begin(), layers.end(), [&](QWidget* layer) {
+            return layer->isVisible() && layer->geometry().contains(local(0));
+        }));
+        delete w;
+    }
+    // On the same plain colour a cap kept in the image and one the painter draws look the same.
+    EXPECT_EQ(centreCaps[0], centreCaps[2]);
 }
