@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 
 usage() {
   echo "usage: $0 [--product ID]   ID: an emulated product, e.g. 0x5062 (default), 0x5085, 0x5086,"
-  echo "       0x6001 (the mouse on its cable) or 0x6002 (the mouse through its receiver)"
+  echo "       0x6001 (the mouse on its cable), 0x6002 (the mouse through its receiver),"
+  echo "       0x1630 (the headset) or 0x6110 (the mouse pad)"
 }
 product=0x5062
 while [ $# -gt 0 ]; do
@@ -34,7 +35,10 @@ export ZORV_HID_EMULATOR_DIR=${ZORV_HID_EMULATOR_DIR:-$(mktemp -d /tmp/zorv-demo
 state=${XDG_DATA_HOME:-$HOME/.local/share}/zorv-emulator/demo-keyboard-$product.json
 mkdir -p "$(dirname "$state")"
 
-"$build"/bin/zorv-emulator run --product "$product" --name demo-keyboard --state "$state" &
+# The headset and the pad keep nothing between runs.
+state_args=(--state "$state")
+case "$product" in 0x1630|0x6110) state_args=() ;; esac
+"$build"/bin/zorv-emulator run --product "$product" --name demo-keyboard "${state_args[@]}" &
 emulator=$!
 trap 'kill $emulator 2>/dev/null; wait $emulator 2>/dev/null' EXIT
 for _ in $(seq 50); do
