@@ -62,8 +62,9 @@ Json::Value ParseJsonText(const std::string& text) {
     if (text.empty()) return Json::Value();
     Json::Value root;
     try {
+        // Comments are not kept: written back after a value they can swallow the next member.
         Json::Reader reader;
-        if (!reader.parse(text, root, true)) return Json::Value();
+        if (!reader.parse(text, root, false)) return Json::Value();
     } catch (const std::exception&) {
         // jsoncpp throws on nesting deeper than its stack limit.
         return Json::Value();

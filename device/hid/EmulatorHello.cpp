@@ -50,7 +50,13 @@ bool ParseEmulatorHello(const std::string& text, EmulatorHello& hello, std::stri
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string parseErrors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &parseErrors) || !root.isObject()) {
+    bool read = false;
+    try {
+        read = reader->parse(text.data(), text.data() + text.size(), &root, &parseErrors);
+    } catch (const std::exception&) {
+        read = false;  // jsoncpp throws on nesting deeper than its stack limit
+    }
+    if (!read || !root.isObject()) {
         error = "hello is not a JSON object";
         return false;
     }

@@ -118,7 +118,13 @@ Json::Value ReadJson(const std::filesystem::path& path) {
     Json::CharReaderBuilder::strictMode(&builder.settings_);
     Json::Value root;
     std::string errors;
-    if (!Json::parseFromStream(builder, in, &root, &errors)) {
+    bool parsed = false;
+    try {
+        parsed = Json::parseFromStream(builder, in, &root, &errors);
+    } catch (const std::exception&) {
+        errors = "nested too deeply";  // jsoncpp throws beyond its stack limit
+    }
+    if (!parsed) {
         std::string first = errors.substr(0, errors.find('\n'));
         throw FileError("is not valid JSON: " + first);
     }

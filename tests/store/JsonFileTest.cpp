@@ -24,6 +24,20 @@ TEST_F(JsonFile, WriteThenReadGivesTheSameDocumentInStyledForm) {
     EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
 }
 
+// A file a person edited may carry comments; rewriting it must not let one swallow a member.
+TEST_F(JsonFile, ACommentAfterAValueDoesNotSwallowTheNextMemberOnRewrite) {
+    const std::string path = Path("main.ini");
+    WriteText(path, "{\n  \"a\" : \"x\", //////!//// \n  \"z\" : 1\n}\n");
+    Json::Value doc = ReadJsonValue(path);
+    ASSERT_TRUE(doc.isObject());
+    doc["b"]["c"] = "1";
+    ASSERT_TRUE(WriteJsonValue(path, doc));
+    const Json::Value again = ReadJsonValue(path);
+    EXPECT_EQ(again["b"]["c"], "1") << ReadText(path);
+    EXPECT_EQ(again["a"], "x");
+    EXPECT_EQ(again["z"], 1);
+}
+
 TEST_F(JsonFile, ReadReportsTheErrorCodeOnEveryCallAndThePathWhenEmpty) {
     DebugCapture capture;
     std::string missing = Path("missing.json");

@@ -198,6 +198,12 @@ TEST(EmulatorHello, ParsesValidAndRefusesInvalidHellos) {
         {"not json", false},
         {"", false},
     };
+    // A hello nested deeper than the JSON reader's limit is refused, not thrown.
+    const std::string deep = R"({"vid":1,"pid":2,"descriptor":"a1","x":)" + std::string(5000, '[');
+    EmulatorHello deepHello;
+    std::string deepError;
+    EXPECT_FALSE(ParseEmulatorHello(deep, deepHello, deepError));
+    EXPECT_EQ(deepError, "hello is not a JSON object");
     for (const HelloCase& c : cases) {
         SCOPED_TRACE(c.text);
         EmulatorHello hello;

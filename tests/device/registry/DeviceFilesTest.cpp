@@ -84,6 +84,7 @@ TEST_F(DeviceFilesTest, AValidFileAddsItsRowsAfterTheCompiledOnes) {
 }
 
 TEST_F(DeviceFilesTest, FilesThatAreNotValidAreSkippedWithTheirReason) {
+    const std::string tooDeep(1200, '[');  // beyond the JSON reader's nesting limit
     const struct {
         const char* file;
         const char* text;
@@ -91,6 +92,7 @@ TEST_F(DeviceFilesTest, FilesThatAreNotValidAreSkippedWithTheirReason) {
     } cases[] = {
         {"a-bad-json.json", R"({"name": "Broken", )", "is not valid JSON"},
         {"b-not-object.json", R"([1, 2])", "must hold one JSON object"},
+        {"b-too-deep.json", tooDeep.c_str(), "nested too deeply"},
         {"c-unknown-page.json",
          R"({"name": "X", "vid": 1, "pid": 2, "page": 6, "interfaces": [{"interface": 1, "collection": 1, "usage_page": 1, "usage": 1, "role": 0}]})",
          "\"page\" is out of range"},
