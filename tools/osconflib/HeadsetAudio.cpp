@@ -91,7 +91,8 @@ double FromDecibels(float decibels) { return static_cast<double>(pa_sw_volume_fr
 // Level 0..1 (or more when boosted) of a volume, for the reader's text.
 std::string VolumeText(pa_volume_t volume, bool decibels) {
     if (decibels) return DecibelText(pa_sw_volume_to_dB(volume));
-    return LevelText(static_cast<double>(volume) / PA_VOLUME_NORM, 0.5 / PA_VOLUME_NORM);
+    // Within one step of a whole percent: mixers that truncate ("61 %" is 39976, not 39977) agree.
+    return LevelText(static_cast<double>(volume) / PA_VOLUME_NORM, 1.0 / PA_VOLUME_NORM);
 }
 
 // Quoted for a module argument that holds a property list: 'key="value" key="value"'.
