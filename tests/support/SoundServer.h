@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -113,5 +114,14 @@ private:
     std::string savedHome_;
     std::string savedRuntimeDir_;
 };
+
+// The percentages of a sound tool's volume line ("front-left: 24248 /  37% / ..."), in order.
+inline std::vector<int> Percents(const std::string& text) {
+    std::vector<int> percents;
+    const std::regex percent(R"((\d+)%)");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), percent); it != std::sregex_iterator(); ++it)
+        percents.push_back(std::stoi((*it)[1]));
+    return percents;
+}
 
 }  // namespace testsupport

@@ -20,13 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<int> Percents(const std::string& text) {
-    std::vector<int> percents;
-    const std::regex percent(R"((\d+)%)");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), percent); it != std::sregex_iterator(); ++it)
-        percents.push_back(std::stoi((*it)[1]));
-    return percents;
-}
+using testsupport::Percents;
 
 class HeadsetJourneyTest : public JourneyTest {
 protected:
