@@ -63,7 +63,7 @@ CControlUI* CControlBuilder::CreateControl(const std::string& tag) {
         CControlFactory* factory = CControlFactory::GetInstance();
         for (const char* name : {row.className, row.tag})
             if (factory->IsRegistered(name)) return factory->CreateControl(name);
-        DebugOutput(std::string("builder: ") + row.className + " is not built yet");
+        DebugOutput(std::string("builder: ") + row.className + " is not registered");
         return nullptr;
     }
     return nullptr;

@@ -2,7 +2,6 @@
 
 #include "app/routing/RouteTables.h"
 #include "toolkit/Control.h"
-#include "platform/DebugOutput.h"
 
 bool CNotifyRouter::Route(DuiLib::TNotifyUI& msg) {
     // Removing or editing a list row is the panel's own business, never the toolkit's.
@@ -14,10 +13,6 @@ bool CNotifyRouter::Route(DuiLib::TNotifyUI& msg) {
         for (const RouteRow& row : table.rows) {
             int number = -1;
             if (!RowMatches(row, name, table.caseSensitive, number)) continue;
-            if (!row.handler) {
-                DebugOutput("routing: " + msg.sType + " " + name + " -> " + row.target + " (not built yet)");
-                continue;
-            }
             RouteCall call{host_, msg, name, number};
             row.handler(call);
         }

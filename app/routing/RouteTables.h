@@ -24,7 +24,7 @@ using RouteHandler = void (*)(RouteCall&);
 struct RouteRow {
     NameMatch match;
     const char* name;
-    RouteHandler handler;  // nullptr: the action belongs to a panel not built yet
+    RouteHandler handler;  // never null (checked when the tables are compiled)
     const char* target;    // what the row stands for, for the debug output
 };
 

@@ -80,11 +80,11 @@ TEST_F(RoutingTest, NamesMatchWholeOrByTheirIndexedPrefix) {
 TEST_F(RoutingTest, WithoutAnActiveDeviceEveryRowIsQuietAndAsksNothing) {
     NoDeviceHost host;
     CNotifyRouter router(host);
-    DebugCapture capture;
     for (const RouteTable& table : RouteTables()) {
         for (const RouteRow& row : table.rows) {
             CControlUI control;
             const std::string name = std::string(row.name) + (row.match == NameMatch::Prefix ? "1" : "");
+            EXPECT_NE(row.handler, nullptr) << name;
             control.SetName(name);
             TNotifyUI msg;
             msg.sType = table.type;
@@ -94,8 +94,6 @@ TEST_F(RoutingTest, WithoutAnActiveDeviceEveryRowIsQuietAndAsksNothing) {
     }
     EXPECT_EQ(host.questions, 0);
     EXPECT_EQ(host.timers, 0);
-    // Every row has its handler now.
-    EXPECT_FALSE(capture.Contains("(not built yet)"));
 }
 
 TEST_F(RoutingTest, ListRowEditAndRemoveNeverReachTheDefaultHandler) {
