@@ -189,14 +189,6 @@ constexpr std::array kTables{
     RouteTable{"click_select_end", kSelectEndRows, true},
 };
 
-constexpr bool EveryRowHasItsHandler() {
-    for (const RouteTable& table : kTables)
-        for (const RouteRow& row : table.rows)
-            if (!row.handler) return false;
-    return true;
-}
-static_assert(EveryRowHasItsHandler(), "a routing row without a handler would only log its notification");
-
 bool SameName(const std::string& a, const char* b, bool caseSensitive) {
     return caseSensitive ? a == b : strcasecmp(a.c_str(), b) == 0;
 }

@@ -24,7 +24,7 @@ using RouteHandler = void (*)(RouteCall&);
 struct RouteRow {
     NameMatch match;
     const char* name;
-    RouteHandler handler;  // never null (checked when the tables are compiled)
+    RouteHandler handler;  // never null (the routing test checks every row)
     const char* target;    // what the row stands for, for the debug output
 };
 
